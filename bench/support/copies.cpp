@@ -1,0 +1,98 @@
+#include "support/copies.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace bench {
+
+void openContext(int argc, char **argv) {
+  if (!SDL_getenv("DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  if (!gl4duwCreateWindow(argc, argv, "bench", 0, 0, 64, 64, SDL_WINDOW_HIDDEN)) {
+    std::fprintf(stderr, "bench: no GL context\n");
+    std::exit(1);
+  }
+  std::printf("GL renderer: %s\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
+}
+
+double medianMs(const std::function<void()> &work, int runs, int warmups) {
+  for (int i = 0; i < warmups; ++i) work();
+  glFinish();
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const auto t0 = std::chrono::steady_clock::now();
+    work();
+    glFinish();
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+  }
+  std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
+  return times[runs / 2];
+}
+
+Target makeTarget(int w, int h) {
+  Target t{0, 0, w, h};
+  std::vector<unsigned char> pattern(static_cast<size_t>(w) * h * 4);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<unsigned char>((i * 2654435761u) >> 24);
+  glGenTextures(1, &t.tex);
+  glBindTexture(GL_TEXTURE_2D, t.tex);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pattern.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glGenFramebuffers(1, &t.fbo);
+  glBindFramebuffer(GL_FRAMEBUFFER, t.fbo);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.tex, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  return t;
+}
+
+void freeTarget(Target &t) {
+  glDeleteFramebuffers(1, &t.fbo);
+  glDeleteTextures(1, &t.tex);
+  t = Target{};
+}
+
+double referencePassMs(const Target &src, const Target &dst) {
+  static const char *vs =
+      "#version 330 core\n"
+      "const vec2 corners[3] = vec2[](vec2(-1.0, -1.0), vec2(3.0, -1.0), vec2(-1.0, 3.0));\n"
+      "void main() { gl_Position = vec4(corners[gl_VertexID], 0.0, 1.0); }\n";
+  static const char *fs =
+      "#version 330 core\n"
+      "uniform sampler2D src;\n"
+      "out vec4 color;\n"
+      "void main() { color = texelFetch(src, ivec2(gl_FragCoord.xy), 0); }\n";
+  GLuint shaders[2] = {glCreateShader(GL_VERTEX_SHADER), glCreateShader(GL_FRAGMENT_SHADER)};
+  glShaderSource(shaders[0], 1, &vs, nullptr);
+  glShaderSource(shaders[1], 1, &fs, nullptr);
+  const GLuint program = glCreateProgram();
+  for (GLuint s : shaders) {
+    glCompileShader(s);
+    glAttachShader(program, s);
+  }
+  glLinkProgram(program);
+  GLuint vao = 0;
+  glGenVertexArrays(1, &vao);
+  const double ms = medianMs([&] {
+    glBindFramebuffer(GL_FRAMEBUFFER, dst.fbo);
+    glViewport(0, 0, dst.w, dst.h);
+    glUseProgram(program);
+    glBindVertexArray(vao);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, src.tex);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+  });
+  glBindVertexArray(0);
+  glUseProgram(0);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteVertexArrays(1, &vao);
+  glDeleteProgram(program);
+  for (GLuint s : shaders) glDeleteShader(s);
+  return ms;
+}
+
+}  // namespace bench

@@ -1,0 +1,141 @@
+// Mesh generators: interleaved position / normal / uv, indexed triangles,
+// counter-clockwise front faces.
+#include "gl4d/geometry.h"
+
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "gl4d/internal.h"
+
+namespace {
+
+struct Vertex {
+  GLfloat position[3];
+  GLfloat normal[3];
+  GLfloat uv[2];
+};
+
+struct Mesh {
+  GLuint vao = 0, vbo = 0, ibo = 0;
+  GLsizei count = 0;
+};
+
+std::vector<Mesh> &meshes() {
+  static std::vector<Mesh> list;
+  return list;
+}
+
+constexpr float pi = 3.14159265358979f;
+
+GLuint upload(const std::vector<Vertex> &vertices, const std::vector<GLuint> &indices) {
+  GLint previousVao = 0, previousBuffer = 0;
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
+  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousBuffer);
+  Mesh m;
+  glGenVertexArrays(1, &m.vao);
+  glBindVertexArray(m.vao);
+  glGenBuffers(1, &m.vbo);
+  glBindBuffer(GL_ARRAY_BUFFER, m.vbo);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(Vertex)), vertices.data(),
+               GL_STATIC_DRAW);
+  glGenBuffers(1, &m.ibo);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m.ibo);  // recorded in the VAO
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)), indices.data(),
+               GL_STATIC_DRAW);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void *>(offsetof(Vertex, position)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void *>(offsetof(Vertex, normal)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(Vertex), reinterpret_cast<void *>(offsetof(Vertex, uv)));
+  glBindVertexArray(static_cast<GLuint>(previousVao));
+  glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousBuffer));
+  m.count = static_cast<GLsizei>(indices.size());
+  meshes().push_back(m);
+  return static_cast<GLuint>(meshes().size());  // ids start at 1
+}
+
+// A (columns + 1) x (rows + 1) lattice of vertices; position(u, v) gives each
+// vertex. Cells are split so that (u, v) -> (u + du, v) -> (u, v + dv) is the
+// counter-clockwise order seen from the front.
+template <typename VertexAt>
+GLuint lattice(GLuint columns, GLuint rows, VertexAt vertexAt) {
+  std::vector<Vertex> vertices;
+  vertices.reserve((columns + 1) * (rows + 1));
+  for (GLuint j = 0; j <= rows; ++j)
+    for (GLuint i = 0; i <= columns; ++i)
+      vertices.push_back(vertexAt(static_cast<float>(i) / columns, static_cast<float>(j) / rows));
+  std::vector<GLuint> indices;
+  indices.reserve(columns * rows * 6);
+  for (GLuint j = 0; j < rows; ++j)
+    for (GLuint i = 0; i < columns; ++i) {
+      const GLuint a = j * (columns + 1) + i, b = a + 1, d = a + columns + 1, c = d + 1;
+      indices.insert(indices.end(), {a, b, c, a, c, d});
+    }
+  return upload(vertices, indices);
+}
+
+}  // namespace
+
+GLuint gl4dgGenQuadf(void) {
+  const std::vector<Vertex> v = {{{-1, -1, 0}, {0, 0, 1}, {0, 0}},
+                                 {{1, -1, 0}, {0, 0, 1}, {1, 0}},
+                                 {{1, 1, 0}, {0, 0, 1}, {1, 1}},
+                                 {{-1, 1, 0}, {0, 0, 1}, {0, 1}}};
+  return upload(v, {0, 1, 2, 0, 2, 3});
+}
+
+GLuint gl4dgGenDiskf(GLuint slices) {
+  if (slices < 3) slices = 3;
+  // Seen from +y (x to the right, -z up), angle a runs counter-clockwise
+  // along (cos a, 0, -sin a).
+  std::vector<Vertex> v = {{{0, 0, 0}, {0, 1, 0}, {0.5f, 0.5f}}};
+  for (GLuint i = 0; i <= slices; ++i) {
+    const float a = 2.0f * pi * static_cast<float>(i) / static_cast<float>(slices);
+    const float c = std::cos(a), s = std::sin(a);
+    v.push_back({{c, 0, -s}, {0, 1, 0}, {0.5f + 0.5f * c, 0.5f + 0.5f * s}});
+  }
+  std::vector<GLuint> idx;
+  for (GLuint i = 1; i <= slices; ++i) idx.insert(idx.end(), {0, i, i + 1});
+  return upload(v, idx);
+}
+
+GLuint gl4dgGenSpheref(GLuint slices, GLuint stacks) {
+  if (slices < 3) slices = 3;
+  if (stacks < 2) stacks = 2;
+  return lattice(slices, stacks, [](float u, float v) {
+    const float theta = 2.0f * pi * u, phi = pi * (v - 0.5f);
+    const float p[3] = {std::cos(phi) * std::sin(theta), std::sin(phi), std::cos(phi) * std::cos(theta)};
+    return Vertex{{p[0], p[1], p[2]}, {p[0], p[1], p[2]}, {u, v}};
+  });
+}
+
+GLuint gl4dgGenGrid2df(GLuint width, GLuint height) {
+  if (width < 2) width = 2;
+  if (height < 2) height = 2;
+  // The lattice's v runs towards -z so that its winding faces +y; the
+  // texture coordinates follow world x and z: uv = ((x + 1) / 2, (z + 1) / 2).
+  return lattice(width - 1, height - 1, [](float u, float v) {
+    return Vertex{{2.0f * u - 1.0f, 0, 1.0f - 2.0f * v}, {0, 1, 0}, {u, 1.0f - v}};
+  });
+}
+
+void gl4dgDraw(GLuint id) {
+  if (id == 0 || id > meshes().size()) return;
+  const Mesh &m = meshes()[id - 1];
+  GLint previousVao = 0;
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
+  glBindVertexArray(m.vao);
+  glDrawElements(GL_TRIANGLES, m.count, GL_UNSIGNED_INT, nullptr);
+  glBindVertexArray(static_cast<GLuint>(previousVao));
+}
+
+void gl4d::releaseGeometry() {
+  for (Mesh &m : meshes()) {
+    glDeleteVertexArrays(1, &m.vao);
+    glDeleteBuffers(1, &m.vbo);
+    glDeleteBuffers(1, &m.ibo);
+  }
+  meshes().clear();
+}

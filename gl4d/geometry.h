@@ -1,0 +1,23 @@
+/* Indexed meshes in vertex arrays: attribute 0 position (vec3), 1 normal
+ * (vec3), 2 texture coordinate (vec2). Front faces are counter-clockwise. */
+#ifndef GL4D_GEOMETRY_H
+#define GL4D_GEOMETRY_H
+
+#include "gl4d/api.h"
+
+GL4D_BEGIN_DECLS
+
+/* -1..1 in x and y at z = 0, facing +z, uv 0..1. */
+GL4D_API GLuint gl4dgGenQuadf(void);
+/* Radius 1 in the y = 0 plane, facing +y; uv maps the unit square on it. */
+GL4D_API GLuint gl4dgGenDiskf(GLuint slices);
+/* Radius 1, poles on -y (v = 0) and +y (v = 1), u once around the y axis. */
+GL4D_API GLuint gl4dgGenSpheref(GLuint slices, GLuint stacks);
+/* width x height vertices over -1..1 in x (u) and z (v) at y = 0, facing +y. */
+GL4D_API GLuint gl4dgGenGrid2df(GLuint width, GLuint height);
+/* Draws the mesh with the program in use; an unknown id draws nothing. */
+GL4D_API void gl4dgDraw(GLuint id);
+
+GL4D_END_DECLS
+
+#endif

@@ -1,0 +1,125 @@
+// Shader programs from "<vs>path" / "<fs>path" arguments.
+#include "gl4d/programs.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gl4d/internal.h"
+
+namespace {
+
+std::vector<GLuint> &programs() {
+  static std::vector<GLuint> list;
+  return list;
+}
+
+struct Stage {
+  GLenum type;
+  std::string path;
+};
+
+std::optional<Stage> parseTagged(const char *tagged) {
+  static const struct { const char *tag; GLenum type; } tags[] = {
+      {"<vs>", GL_VERTEX_SHADER}, {"<fs>", GL_FRAGMENT_SHADER}, {"<gs>", GL_GEOMETRY_SHADER}};
+  for (const auto &t : tags)
+    if (std::strncmp(tagged, t.tag, 4) == 0) return Stage{t.type, tagged + 4};
+  return std::nullopt;
+}
+
+std::optional<std::string> readFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string infoLog(GLuint object, bool isProgram) {
+  GLint length = 0;
+  isProgram ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length) : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+  std::string log(static_cast<size_t>(length > 0 ? length : 1), '\0');
+  isProgram ? glGetProgramInfoLog(object, length, nullptr, log.data())
+            : glGetShaderInfoLog(object, length, nullptr, log.data());
+  return log.c_str();
+}
+
+// Returns the compiled shader, or 0 after printing why not.
+GLuint compile(const Stage &stage) {
+  const auto source = readFile(stage.path);
+  if (!source) {
+    std::fprintf(stderr, "gl4duCreateProgram: cannot read shader file %s\n", stage.path.c_str());
+    return 0;
+  }
+  const GLuint shader = glCreateShader(stage.type);
+  const char *text = source->c_str();
+  glShaderSource(shader, 1, &text, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    std::fprintf(stderr, "gl4duCreateProgram: %s does not compile:\n%s\n", stage.path.c_str(),
+                 infoLog(shader, false).c_str());
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+GLuint gl4duCreateProgram(const char *first, ...) {
+  std::vector<const char *> args;
+  va_list ap;
+  va_start(ap, first);
+  for (const char *arg = first; arg; arg = va_arg(ap, const char *)) args.push_back(arg);
+  va_end(ap);
+
+  std::vector<GLuint> shaders;
+  std::string names;
+  bool failed = args.empty();
+  for (const char *arg : args) {
+    const auto stage = parseTagged(arg);
+    if (!stage) {
+      std::fprintf(stderr, "gl4duCreateProgram: %s has no <vs>, <fs> or <gs> tag\n", arg);
+      failed = true;
+      break;
+    }
+    const GLuint shader = compile(*stage);
+    if (!shader) {
+      failed = true;
+      break;
+    }
+    shaders.push_back(shader);
+    names += (names.empty() ? "" : ", ") + stage->path;
+  }
+
+  GLuint program = 0;
+  if (!failed) {
+    program = glCreateProgram();
+    for (GLuint s : shaders) glAttachShader(program, s);
+    glLinkProgram(program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+      std::fprintf(stderr, "gl4duCreateProgram: %s do not link:\n%s\n", names.c_str(), infoLog(program, true).c_str());
+      glDeleteProgram(program);
+      program = 0;
+    } else {
+      for (GLuint s : shaders) glDetachShader(program, s);
+      programs().push_back(program);
+    }
+  }
+  for (GLuint s : shaders) glDeleteShader(s);
+  return program;
+}
+
+void gl4d::releasePrograms() {
+  for (GLuint p : programs()) glDeleteProgram(p);
+  programs().clear();
+}

@@ -1,0 +1,183 @@
+// The scene manager: a table of rows played against the layer's clock into
+// a framebuffer of its own, presented stretched over the drawable.
+#include "gl4d/scenes.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <vector>
+
+#include "gl4d/clock.h"
+#include "gl4d/internal.h"
+
+namespace {
+
+struct Manager {
+  GL4DHanime *table = nullptr;
+  std::vector<GLuint> rowStarts;  // cumulative start of each row, ms
+  GLuint width = 0, height = 0;
+  GLuint fbo = 0, colorTex = 0, depthRb = 0;
+  bool started = false;
+  double showStart = 0.0;
+  // Read by the audio thread in gl4dhUpdateWithAudio.
+  std::atomic<int> currentRow{-1};
+  std::atomic<GLuint> currentElapsed{0};
+};
+
+Manager m;
+
+void bindFrame() {
+  glBindFramebuffer(GL_FRAMEBUFFER, m.fbo);
+  glViewport(0, 0, static_cast<GLsizei>(m.width), static_cast<GLsizei>(m.height));
+}
+
+// Calls fn once for each distinct function of the table: scenes as
+// fn(scene, nullptr, row), transitions as fn(nullptr, transition, row).
+template <typename Fn>
+void forEachDistinctFunction(Fn fn) {
+  std::vector<void *> seen;
+  auto firstTime = [&seen](void *f) {
+    if (!f || std::find(seen.begin(), seen.end(), f) != seen.end()) return false;
+    seen.push_back(f);
+    return true;
+  };
+  for (size_t i = 0; i < m.rowStarts.size(); ++i) {
+    const GL4DHanime &row = m.table[i];
+    if (firstTime(reinterpret_cast<void *>(row.first))) fn(row.first, nullptr, row);
+    if (firstTime(reinterpret_cast<void *>(row.second))) fn(row.second, nullptr, row);
+    if (firstTime(reinterpret_cast<void *>(row.mix))) fn(nullptr, row.mix, row);
+  }
+}
+
+void sendToAll(int state) {
+  forEachDistinctFunction([state](GL4DHscene scene, GL4DHtransition mix, const GL4DHanime &row) {
+    if (state == 0) bindFrame();  // an initialisation may have bound another framebuffer
+    if (scene) scene(state);
+    if (mix) mix(row.first, row.second, row.duration, 0, state);
+  });
+}
+
+// Finds the row playing at t ms into the show, -1 after the last.
+int rowAt(double t, GLuint *elapsed) {
+  for (size_t i = 0; i < m.rowStarts.size(); ++i) {
+    const double end = static_cast<double>(m.rowStarts[i]) + m.table[i].duration;
+    if (t < end) {
+      const double e = std::floor(t - m.rowStarts[i]);
+      *elapsed = std::min(m.table[i].duration, static_cast<GLuint>(std::max(0.0, e)));
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+void present() {
+  SDL_Window *window = SDL_GL_GetCurrentWindow();
+  if (!window) return;
+  int dw = 0, dh = 0;
+  SDL_GL_GetDrawableSize(window, &dw, &dh);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, m.fbo);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glBlitFramebuffer(0, 0, static_cast<GLint>(m.width), static_cast<GLint>(m.height), 0, 0, dw, dh,
+                    GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+}  // namespace
+
+void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void)) {
+  if (m.table) gl4d::releaseScenes();
+  m.table = table;
+  m.width = width;
+  m.height = height;
+  m.rowStarts.clear();
+  GLuint start = 0;
+  for (GL4DHanime *row = table; row && row->duration; ++row) {
+    m.rowStarts.push_back(start);
+    start += row->duration;
+  }
+  m.started = false;
+  m.currentRow.store(-1, std::memory_order_relaxed);
+
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  GLint previousTex = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTex);
+  glGenTextures(1, &m.colorTex);
+  glBindTexture(GL_TEXTURE_2D, m.colorTex);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
+               GL_UNSIGNED_BYTE, nullptr);
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTex));
+  glGenRenderbuffers(1, &m.depthRb);
+  glBindRenderbuffer(GL_RENDERBUFFER, m.depthRb);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, static_cast<GLsizei>(width),
+                        static_cast<GLsizei>(height));
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glGenFramebuffers(1, &m.fbo);
+  glBindFramebuffer(GL_FRAMEBUFFER, m.fbo);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m.colorTex, 0);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m.depthRb);
+
+  bindFrame();
+  if (init) init();
+  sendToAll(0);
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+void gl4dhDraw(void) {
+  if (!m.table) return;
+  const double now = gl4dGetElapsedTime();
+  if (!m.started) {
+    m.started = true;
+    m.showStart = now;
+  }
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  GLuint elapsed = 0;
+  const int r = rowAt(now - m.showStart, &elapsed);
+  m.currentElapsed.store(elapsed, std::memory_order_relaxed);
+  m.currentRow.store(r, std::memory_order_relaxed);
+  bindFrame();
+  if (r >= 0) {
+    const GL4DHanime &row = m.table[r];
+    if (row.mix)
+      row.mix(row.first, row.second, row.duration, elapsed, 2);
+    else if (row.first)
+      row.first(2);
+  }
+  present();
+  glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+void gl4dhUpdateWithAudio(void) {
+  GL4DHanime *table = m.table;
+  const int r = m.currentRow.load(std::memory_order_relaxed);
+  if (!table || r < 0) return;
+  const GL4DHanime &row = table[r];
+  if (row.mix)
+    row.mix(row.first, row.second, row.duration, m.currentElapsed.load(std::memory_order_relaxed), 1);
+  else if (row.first)
+    row.first(1);
+}
+
+int gl4dhGetCurrentRow(void) { return m.currentRow.load(std::memory_order_relaxed); }
+GLuint gl4dhGetFramebuffer(void) { return m.fbo; }
+GLuint gl4dhGetColorTexture(void) { return m.colorTex; }
+
+void gl4d::releaseScenes() {
+  if (!m.table) return;
+  m.currentRow.store(-1, std::memory_order_relaxed);
+  sendToAll(3);
+  glDeleteFramebuffers(1, &m.fbo);
+  glDeleteRenderbuffers(1, &m.depthRb);
+  glDeleteTextures(1, &m.colorTex);
+  m.fbo = m.depthRb = m.colorTex = 0;
+  m.table = nullptr;
+  m.rowStarts.clear();
+}

@@ -1,0 +1,46 @@
+/* The scene manager: plays a table of rows against the layer's clock. Each
+ * row shows one scene, or a transition between two, for its duration. Scene
+ * functions receive a state: 0 initialise, 1 audio update (audio thread),
+ * 2 draw, 3 free. */
+#ifndef GL4D_SCENES_H
+#define GL4D_SCENES_H
+
+#include "gl4d/api.h"
+
+GL4D_BEGIN_DECLS
+
+typedef void (*GL4DHscene)(int state);
+typedef void (*GL4DHtransition)(GL4DHscene first, GL4DHscene second,
+                                GLuint duration, GLuint elapsed, int state);
+
+/* One row of the table; a row whose duration is 0 ends it. */
+typedef struct {
+  GLuint duration;        /* milliseconds */
+  GL4DHscene first;       /* the scene, or the outgoing one of a transition */
+  GL4DHscene second;      /* the incoming scene, or NULL */
+  GL4DHtransition mix;    /* the transition, or NULL for a single scene */
+} GL4DHanime;
+
+/* Makes a width x height framebuffer (RGBA8 colour texture and depth), binds
+ * it with the viewport covering it, runs init, sends state 0 to every
+ * distinct function of the table, then restores the default framebuffer and
+ * the viewport. The table must outlive the manager. */
+GL4D_API void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void));
+
+/* Plays the current row into the manager's framebuffer and presents it
+ * stretched over the whole drawable. The show's clock starts at the first
+ * call. After the last row the last frame stays on screen. */
+GL4D_API void gl4dhDraw(void);
+
+/* Sends state 1 to the current row (any thread; meant for the audio one). */
+GL4D_API void gl4dhUpdateWithAudio(void);
+
+/* Index of the row being played, -1 before the show and after its end. */
+GL4D_API int gl4dhGetCurrentRow(void);
+/* The manager's framebuffer and its colour texture (0 before gl4dhInit). */
+GL4D_API GLuint gl4dhGetFramebuffer(void);
+GL4D_API GLuint gl4dhGetColorTexture(void);
+
+GL4D_END_DECLS
+
+#endif

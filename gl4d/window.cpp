@@ -1,0 +1,114 @@
+// The window and its event loop: SDL2 with an OpenGL 3.3 core context.
+#include "gl4d/window.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+struct WindowState {
+  SDL_Window *window = nullptr;
+  SDL_GLContext context = nullptr;
+  void (*resize)(int, int) = nullptr;
+  void (*keydown)(int) = nullptr;
+  void (*display)(void) = nullptr;
+};
+
+WindowState w;
+
+// Registered at creation, so it runs after every exit handler the program
+// registers later: those still have a current context.
+void closeWindow() {
+  if (w.context) SDL_GL_DeleteContext(w.context);
+  if (w.window) SDL_DestroyWindow(w.window);
+  w.context = nullptr;
+  w.window = nullptr;
+  SDL_Quit();
+}
+
+// SDL falls back to its offscreen driver when no display answers; a demo
+// without a screen is a failure unless that driver was asked for (tests).
+bool displayUsable() {
+  const char *driver = SDL_GetCurrentVideoDriver();
+  if (!driver || (SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0)) return true;
+  const char *asked = SDL_getenv("SDL_VIDEODRIVER");
+  return asked && SDL_strcasecmp(asked, driver) == 0;
+}
+
+void reportResize() {
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(w.window, &width, &height);
+  if (w.resize) w.resize(width, height);
+}
+
+// Returns false once the loop must end.
+bool handleEvent(const SDL_Event &e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      return false;
+    case SDL_KEYDOWN:
+      if (w.keydown) w.keydown(static_cast<int>(e.key.keysym.sym));
+      break;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) reportResize();
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, int y, int width, int height,
+                             Uint32 flags) {
+  (void)argc;
+  (void)argv;
+  if (w.window) return GL_TRUE;  // one window per process
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
+    return GL_FALSE;
+  }
+  if (!displayUsable()) {
+    std::fprintf(stderr, "gl4duwCreateWindow: no display available\n");
+    SDL_Quit();
+    return GL_FALSE;
+  }
+  static bool registered = false;
+  if (!registered) registered = std::atexit(closeWindow) == 0;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  w.window = SDL_CreateWindow(title ? title : "", x, y, width, height, flags | SDL_WINDOW_OPENGL);
+  if (!w.window) {
+    std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
+    return GL_FALSE;
+  }
+  w.context = SDL_GL_CreateContext(w.window);
+  if (!w.context || SDL_GL_MakeCurrent(w.window, w.context) != 0) {
+    std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
+    SDL_DestroyWindow(w.window);
+    w.window = nullptr;
+    return GL_FALSE;
+  }
+  return GL_TRUE;
+}
+
+void gl4duwResizeFunc(void (*func)(int, int)) { w.resize = func; }
+void gl4duwKeyDownFunc(void (*func)(int)) { w.keydown = func; }
+void gl4duwDisplayFunc(void (*func)(void)) { w.display = func; }
+
+SDL_Window *gl4duwGetSDL_Window(void) { return w.window; }
+
+void gl4duwMainLoop(void) {
+  if (!w.window) return;
+  for (;;) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+      if (!handleEvent(e)) return;
+    if (w.display) w.display();
+    SDL_GL_SwapWindow(w.window);
+  }
+}
