@@ -10,9 +10,9 @@
 
 namespace bench {
 
-void openContext(int argc, char **argv) {
+void openContext(int argc, char **argv, int width, int height) {
   if (!SDL_getenv("DISPLAY")) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  if (!gl4duwCreateWindow(argc, argv, "bench", 0, 0, 64, 64, SDL_WINDOW_HIDDEN)) {
+  if (!gl4duwCreateWindow(argc, argv, "bench", 0, 0, width, height, SDL_WINDOW_HIDDEN)) {
     std::fprintf(stderr, "bench: no GL context\n");
     std::exit(1);
   }

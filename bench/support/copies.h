@@ -10,9 +10,9 @@
 
 namespace bench {
 
-// Makes a hidden window and context (offscreen driver unless a display is
-// set up); call once before anything else.
-void openContext(int argc, char **argv);
+// Makes a hidden window of width x height and its context (offscreen driver
+// unless a display is set up); call once before anything else.
+void openContext(int argc, char **argv, int width = 64, int height = 64);
 
 // Median wall time in milliseconds of work(), each run closed by glFinish.
 double medianMs(const std::function<void()> &work, int runs = 15, int warmups = 3);
