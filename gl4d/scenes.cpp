@@ -15,7 +15,7 @@
 namespace {
 
 struct Manager {
-  GL4DHanime *table = nullptr;
+  std::atomic<GL4DHanime *> table{nullptr};  // read by the audio thread too
   std::vector<GLuint> rowStarts;  // cumulative start of each row, ms
   GLuint width = 0, height = 0;
   GLuint fbo = 0, colorTex = 0, depthRb = 0;
@@ -44,7 +44,7 @@ void forEachDistinctFunction(Fn fn) {
     return true;
   };
   for (size_t i = 0; i < m.rowStarts.size(); ++i) {
-    const GL4DHanime &row = m.table[i];
+    const GL4DHanime &row = m.table.load(std::memory_order_relaxed)[i];
     if (firstTime(reinterpret_cast<void *>(row.first))) fn(row.first, nullptr, row);
     if (firstTime(reinterpret_cast<void *>(row.second))) fn(row.second, nullptr, row);
     if (firstTime(reinterpret_cast<void *>(row.mix))) fn(nullptr, row.mix, row);
@@ -62,10 +62,11 @@ void sendToAll(int state) {
 // Finds the row playing at t ms into the show, -1 after the last.
 int rowAt(double t, GLuint *elapsed) {
   for (size_t i = 0; i < m.rowStarts.size(); ++i) {
-    const double end = static_cast<double>(m.rowStarts[i]) + m.table[i].duration;
+    const GLuint duration = m.table.load(std::memory_order_relaxed)[i].duration;
+    const double end = static_cast<double>(m.rowStarts[i]) + duration;
     if (t < end) {
       const double e = std::floor(t - m.rowStarts[i]);
-      *elapsed = std::min(m.table[i].duration, static_cast<GLuint>(std::max(0.0, e)));
+      *elapsed = std::min(duration, static_cast<GLuint>(std::max(0.0, e)));
       return static_cast<int>(i);
     }
   }
@@ -87,8 +88,7 @@ void present() {
 }  // namespace
 
 void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void)) {
-  if (m.table) gl4d::releaseScenes();
-  m.table = table;
+  if (m.table.load(std::memory_order_relaxed)) gl4d::releaseScenes();
   m.width = width;
   m.height = height;
   m.rowStarts.clear();
@@ -99,6 +99,7 @@ void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void
   }
   m.started = false;
   m.currentRow.store(-1, std::memory_order_relaxed);
+  m.table.store(table, std::memory_order_relaxed);
 
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
@@ -131,7 +132,8 @@ void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void
 }
 
 void gl4dhDraw(void) {
-  if (!m.table) return;
+  GL4DHanime *table = m.table.load(std::memory_order_relaxed);
+  if (!table) return;
   const double now = gl4dGetElapsedTime();
   if (!m.started) {
     m.started = true;
@@ -145,7 +147,7 @@ void gl4dhDraw(void) {
   m.currentRow.store(r, std::memory_order_relaxed);
   bindFrame();
   if (r >= 0) {
-    const GL4DHanime &row = m.table[r];
+    const GL4DHanime &row = table[r];
     if (row.mix)
       row.mix(row.first, row.second, row.duration, elapsed, 2);
     else if (row.first)
@@ -156,7 +158,7 @@ void gl4dhDraw(void) {
 }
 
 void gl4dhUpdateWithAudio(void) {
-  GL4DHanime *table = m.table;
+  GL4DHanime *table = m.table.load(std::memory_order_relaxed);
   const int r = m.currentRow.load(std::memory_order_relaxed);
   if (!table || r < 0) return;
   const GL4DHanime &row = table[r];
@@ -171,13 +173,13 @@ GLuint gl4dhGetFramebuffer(void) { return m.fbo; }
 GLuint gl4dhGetColorTexture(void) { return m.colorTex; }
 
 void gl4d::releaseScenes() {
-  if (!m.table) return;
+  if (!m.table.load(std::memory_order_relaxed)) return;
   m.currentRow.store(-1, std::memory_order_relaxed);
   sendToAll(3);
   glDeleteFramebuffers(1, &m.fbo);
   glDeleteRenderbuffers(1, &m.depthRb);
   glDeleteTextures(1, &m.colorTex);
   m.fbo = m.depthRb = m.colorTex = 0;
-  m.table = nullptr;
+  m.table.store(nullptr, std::memory_order_relaxed);
   m.rowStarts.clear();
 }
