@@ -1,5 +1,6 @@
 #include "instruments.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -141,14 +142,16 @@ Rendered bell(double rate) {
     double ratio, amp, tau;
   };
   static const P partials[] = {{1, 1.0, 1.5}, {2, 0.45, 0.8}, {3, 0.22, 0.45}, {4.2, 0.16, 0.3}, {5.8, 0.08, 0.18}, {9.3, 0.05, 0.06}};
-  const double f = hzOfMidi(69);
-  return oneShot(1.8, rate, [&](double t) {
+  const double f = hzOfMidi(69), seconds = 2.4, release = 0.8;
+  return oneShot(seconds, rate, [&](double t) {
     double sum = 0;
     for (const P &p : partials) {
       if (f * p.ratio > 0.45 * rate) continue;
       sum += p.amp * std::exp(-t / p.tau) * std::sin(2 * kPi * f * p.ratio * t);
     }
-    return sum * (t < 0.002 ? t / 0.002 : 1.0);
+    // Dies away smoothly instead of stopping where the sample ends.
+    const double tail = std::clamp((seconds - t) / release, 0.0, 1.0);
+    return sum * (t < 0.002 ? t / 0.002 : 1.0) * std::sin(0.5 * kPi * tail);
   });
 }
 

@@ -12,7 +12,7 @@ namespace {
 
 const int kA1 = 9, kA2 = 21, kC3 = 24, kA3 = 33;
 
-TEST(Instruments, EveryRecipeGivesAPlayableSignedSample) {
+TEST(SoundtrackInstruments, EveryRecipeGivesAPlayableSignedSample) {
   const auto names = velvora::recipeNames();
   ASSERT_GE(names.size(), 10u);
   for (const std::string &name : names) {
@@ -67,7 +67,7 @@ double pitchOf(const std::vector<std::int8_t> &x, size_t from, size_t count, dou
 
 double cents(double hz, double reference) { return 1200 * std::log2(hz / reference); }
 
-TEST(Instruments, TunedInstrumentsSoundTheirNotes) {
+TEST(SoundtrackInstruments, TunedInstrumentsSoundTheirNotes) {
   struct Case {
     const char *recipe;
     int note;
@@ -102,7 +102,7 @@ double loopLevel(const velvora::Sample &s, double rate, double hz) {
   return level;
 }
 
-TEST(Instruments, PadsCarryMinorAndMajorThirds) {
+TEST(SoundtrackInstruments, PadsCarryMinorAndMajorThirds) {
   const double rate = velvora::playbackRate(kA1);
   const double minorTenth = 110.0 * std::pow(2.0, 15 / 12.0), majorTenth = 110.0 * std::pow(2.0, 16 / 12.0);
   const velvora::Sample minor = velvora::synthesizeRecipe("pad_min"), major = velvora::synthesizeRecipe("pad_maj");
@@ -119,7 +119,7 @@ double crossingHz(const velvora::Sample &s, double rate) {
   return crossings * rate / s.data.size() / 2;
 }
 
-TEST(Instruments, DrumsSitInTheirOwnRegisters) {
+TEST(SoundtrackInstruments, DrumsSitInTheirOwnRegisters) {
   const double kick = crossingHz(velvora::synthesizeRecipe("kick"), velvora::playbackRate(kC3));
   const double snare = crossingHz(velvora::synthesizeRecipe("snare"), velvora::playbackRate(kC3));
   const double hat = crossingHz(velvora::synthesizeRecipe("hat"), velvora::playbackRate(kA3));

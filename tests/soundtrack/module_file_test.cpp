@@ -16,7 +16,7 @@ const modcheck::ModFile &velvora() {
   return mod;
 }
 
-TEST(VelvoraModule, HeaderIsAStandardFourChannelModule) {
+TEST(SoundtrackModule, HeaderIsAStandardFourChannelModule) {
   const auto &m = velvora();
   EXPECT_EQ(m.title, "velvora");
   EXPECT_EQ(m.tag, "M.K.");
@@ -32,7 +32,7 @@ TEST(VelvoraModule, HeaderIsAStandardFourChannelModule) {
   EXPECT_EQ(m.fileSize, 1084 + 1024 * m.patterns.size() + sampleBytes) << "nothing after the sample data";
 }
 
-TEST(VelvoraModule, SampleHeadersDescribeTheirData) {
+TEST(SoundtrackModule, SampleHeadersDescribeTheirData) {
   const auto &m = velvora();
   std::vector<std::string> names;
   for (size_t i = 0; i < 31; ++i) {
@@ -55,7 +55,7 @@ TEST(VelvoraModule, SampleHeadersDescribeTheirData) {
     EXPECT_NE(std::find(names.begin(), names.end(), needed), names.end()) << needed;
 }
 
-TEST(VelvoraModule, SampleDataIsSignedEightBit) {
+TEST(SoundtrackModule, SampleDataIsSignedEightBit) {
   const auto &m = velvora();
   for (size_t i = 0; i < 31; ++i) {
     const auto &d = m.sampleData[i];
@@ -74,7 +74,7 @@ TEST(VelvoraModule, SampleDataIsSignedEightBit) {
   }
 }
 
-TEST(VelvoraModule, EveryNoteUsesTheStandardPeriodsAndAnExistingSample) {
+TEST(SoundtrackModule, EveryNoteUsesTheStandardPeriodsAndAnExistingSample) {
   const auto &m = velvora();
   const auto &table = modcheck::standardPeriods();
   int notes = 0;
@@ -92,7 +92,7 @@ TEST(VelvoraModule, EveryNoteUsesTheStandardPeriodsAndAnExistingSample) {
   EXPECT_GT(notes, 500);
 }
 
-TEST(VelvoraModule, LastsAsLongAsTheShowAfterTheSpiral) {
+TEST(SoundtrackModule, LastsAsLongAsTheShowAfterTheSpiral) {
   const auto playback = modcheck::play(velvora());
   EXPECT_EQ(playback.firstSpeed, 6);
   EXPECT_EQ(playback.firstTempo, 120);
@@ -100,7 +100,7 @@ TEST(VelvoraModule, LastsAsLongAsTheShowAfterTheSpiral) {
   EXPECT_NEAR(playback.length, 106.7, 0.25);
 }
 
-TEST(VelvoraModule, SectionsChangeOnThePicturesCues) {
+TEST(SoundtrackModule, SectionsChangeOnThePicturesCues) {
   const auto playback = modcheck::play(velvora());
   const double cues[] = {0, 8, 18, 20.5, 30.5, 47, 50.5, 54.5, 57.5, 61.5, 73.5, 83.5, 88.5, 95.5, 100.5};
   for (double cue : cues) {

@@ -32,7 +32,7 @@ void expectCleanRender(const modcheck::Pcm &pcm, const char *player) {
   EXPECT_LT(modcheck::bandAround880Db(pcm, kCountdownSeconds), -20.0) << "the opening keeps clear of the 880 Hz beeps";
 }
 
-TEST(VelvoraPlayers, SdlMixerLoadsItAndReportsItsLength) {
+TEST(SoundtrackPlayers, SdlMixerLoadsItAndReportsItsLength) {
   // No sound card here: the demo's open call goes to the dummy output.
   SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
@@ -53,7 +53,7 @@ TEST(VelvoraPlayers, SdlMixerLoadsItAndReportsItsLength) {
 }
 
 // libmodplug with the settings SDL_mixer gives it, at the demo's output format.
-TEST(VelvoraPlayers, LibmodplugRendersItCleanly) {
+TEST(SoundtrackPlayers, LibmodplugRendersItCleanly) {
   const auto bytes = modcheck::readBytes(kModPath);
   ModPlug_Settings settings;
   ModPlug_GetSettings(&settings);
@@ -79,7 +79,7 @@ TEST(VelvoraPlayers, LibmodplugRendersItCleanly) {
   expectCleanRender(pcm, "libmodplug");
 }
 
-TEST(VelvoraPlayers, Openmpt123RendersItCleanly) {
+TEST(SoundtrackPlayers, Openmpt123RendersItCleanly) {
   ASSERT_EQ(std::system("command -v openmpt123 > /dev/null"), 0) << "openmpt123 is missing: run scripts/setup";
   const std::string dir = hf::makeTempDir("velvora-render");
   const std::string mod = dir + "/velvora.mod";

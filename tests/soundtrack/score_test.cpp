@@ -33,7 +33,7 @@ std::string errorOf(const std::string &body) {
 
 int note(const char *name) { return *velvora::parseNote(name); }
 
-TEST(Score, TracksExpandIntoPatternRows) {
+TEST(SoundtrackScore, TracksExpandIntoPatternRows) {
   const auto s = parse(
       "track beat 4\n"
       "  K . k ^\n"
@@ -67,7 +67,7 @@ TEST(Score, TracksExpandIntoPatternRows) {
   EXPECT_EQ(s.order, (std::vector<size_t>{0, 0}));
 }
 
-TEST(Score, MovesToEachPitchClassTheNearerWay) {
+TEST(SoundtrackScore, MovesToEachPitchClassTheNearerWay) {
   const auto s = parse(
       "track n 1 bass\n  A-2\n"
       "pattern p 7\n  b n@C n@D n@E n@F n@G n@B n@D#\n"
@@ -77,7 +77,7 @@ TEST(Score, MovesToEachPitchClassTheNearerWay) {
   for (size_t i = 0; i < 7; ++i) EXPECT_EQ(velvora::noteName(b[i].note), expected[i]) << i;
 }
 
-TEST(Score, MistakesNameTheirLine) {
+TEST(SoundtrackScore, MistakesNameTheirLine) {
   EXPECT_EQ(errorOf("track t 4\n  K . .\npattern p 4\n"), "t.score:10: track 't' has 3 of its 4 rows");
   EXPECT_EQ(errorOf("track t 2\n  K . .\n"), "t.score:10: track 't' has 3 rows, its header says 2");
   EXPECT_EQ(errorOf("track t 1\n  A-2\n"), "t.score:10: 'A-2' needs a sample (NOTE:sample, or one on the track)");
@@ -97,7 +97,7 @@ TEST(Score, MistakesNameTheirLine) {
   EXPECT_EQ(errorOf("text \"unclosed\n"), "t.score:9: unclosed quote");
 }
 
-TEST(Score, CommentsStartOnlyAtTheBeginningOfAWord) {
+TEST(SoundtrackScore, CommentsStartOnlyAtTheBeginningOfAWord) {
   const auto s = parse(
       "track t 2 bass # a comment\n"
       "  G#2 C#1  # sharps are notes, not comments\n"
@@ -110,7 +110,7 @@ std::vector<velvora::Sample> silentSamples(const velvora::Score &s) {
   return std::vector<velvora::Sample>(s.samples.size(), velvora::Sample{"", {0, 0}, 0, 0, 64});
 }
 
-TEST(Arrangement, ShortPatternsBreakAndTheFirstRowSetsTheTempo) {
+TEST(SoundtrackArrangement, ShortPatternsBreakAndTheFirstRowSetsTheTempo) {
   const auto s = parse(
       "track t 4\n  K!C20 . . K!C30\n"
       "track u 4 bass\n  A-1 . . A-1!E91\n"
@@ -145,7 +145,7 @@ TEST(Arrangement, ShortPatternsBreakAndTheFirstRowSetsTheTempo) {
   EXPECT_DOUBLE_EQ(map[1].seconds, 8.5);
 }
 
-TEST(Arrangement, IdenticalPatternsAreStoredOnce) {
+TEST(SoundtrackArrangement, IdenticalPatternsAreStoredOnce) {
   const auto s = parse(
       "track t 4\n  K . . .\n"
       "pattern a 4\n  d t\npattern b 4\n  d t\n"
@@ -155,7 +155,7 @@ TEST(Arrangement, IdenticalPatternsAreStoredOnce) {
   EXPECT_EQ(m.orders, (std::vector<std::uint8_t>{0, 1, 1, 1}));
 }
 
-TEST(Arrangement, ARowWithoutRoomForTheBreakIsRefused) {
+TEST(SoundtrackArrangement, ARowWithoutRoomForTheBreakIsRefused) {
   const auto s = parse(
       "track t 2\n  . k\n"
       "pattern a 2\n  d t\n  b t\n  h t\n  l t\n"

@@ -26,7 +26,7 @@ velvora::Module smallModule() {
   return m;
 }
 
-TEST(ModuleWriterFormat, HeaderFieldsLandWhereTrackersReadThem) {
+TEST(SoundtrackWriterFormat, HeaderFieldsLandWhereTrackersReadThem) {
   const auto bytes = velvora::serializeModule(smallModule());
   const auto mod = modcheck::parseMod(bytes);
   EXPECT_EQ(mod.title, "roundtrip");
@@ -51,7 +51,7 @@ TEST(ModuleWriterFormat, HeaderFieldsLandWhereTrackersReadThem) {
   EXPECT_EQ(mod.fileSize, 1084u + 2 * 1024 + 600 + 4);
 }
 
-TEST(ModuleWriterFormat, PatternsAndSampleDataRoundTrip) {
+TEST(SoundtrackWriterFormat, PatternsAndSampleDataRoundTrip) {
   const velvora::Module m = smallModule();
   const auto mod = modcheck::parseMod(velvora::serializeModule(m));
   ASSERT_EQ(mod.patterns.size(), 2u);
@@ -70,14 +70,14 @@ TEST(ModuleWriterFormat, PatternsAndSampleDataRoundTrip) {
   EXPECT_EQ(mod.sampleData[0][0], -128) << "data stays signed";
 }
 
-TEST(ModuleWriterFormat, OnlyPatternsUpToTheHighestOrderAreStored) {
+TEST(SoundtrackWriterFormat, OnlyPatternsUpToTheHighestOrderAreStored) {
   velvora::Module m = smallModule();
   m.orders = {0};
   const auto mod = modcheck::parseMod(velvora::serializeModule(m));
   EXPECT_EQ(mod.patterns.size(), 1u);
 }
 
-TEST(ModuleWriterFormat, RefusesWhatTheFormatCannotHold) {
+TEST(SoundtrackWriterFormat, RefusesWhatTheFormatCannotHold) {
   auto refuses = [](auto change) {
     velvora::Module m = smallModule();
     change(m);
@@ -94,7 +94,7 @@ TEST(ModuleWriterFormat, RefusesWhatTheFormatCannotHold) {
   refuses([](velvora::Module &m) { m.patterns[0].rows[0][0].period = 0x1000; });
 }
 
-TEST(TrackerNotes, NamesAndPeriodsFollowProTrackersTable) {
+TEST(SoundtrackNotes, NamesAndPeriodsFollowProTrackersTable) {
   const auto &table = modcheck::standardPeriods();
   for (int n = 0; n < velvora::kNoteCount; ++n) {
     EXPECT_EQ(velvora::periodOfNote(n), table[static_cast<size_t>(n)]) << velvora::noteName(n);
