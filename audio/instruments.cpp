@@ -108,16 +108,16 @@ Rendered riser(double rate) {
   });
 }
 
-ToneSpec bassSpec() {
+ToneDesign bassTone() {
   const double rate = playbackRate(kA1), f = hzOfMidi(33);
   return {rate, f, {{f, 1.0, Wave::Saw}, {f * 1.003, 0.5, Wave::Square}, {f, 0.8, Wave::Sine}},
           1800, 520, 0.004, 0.28, 0.7, 0.5, 61};
 }
 
 // Three slightly detuned saws on each chord tone.
-ToneSpec padSpec(const std::vector<int> &intervals) {
+ToneDesign padTone(const std::vector<int> &intervals) {
   const double rate = playbackRate(kA1), root = hzOfMidi(45);
-  ToneSpec s{rate, root, {}, 1500, 1100, 0.35, 0.25, 1.0, 2.0, 71};
+  ToneDesign s{rate, root, {}, 1500, 1100, 0.35, 0.25, 1.0, 2.0, 71};
   for (int i : intervals) {
     const double f = root * std::pow(2.0, i / 12.0);
     for (double d : {-0.6, 0.0, 0.6}) s.voices.push_back({f + d, 1.0, Wave::Saw});
@@ -125,13 +125,13 @@ ToneSpec padSpec(const std::vector<int> &intervals) {
   return s;
 }
 
-ToneSpec leadSpec() {
+ToneDesign leadTone() {
   const double rate = playbackRate(kA2), f = hzOfMidi(69);
   return {rate, f, {{f - 1.0, 1.0, Wave::Saw}, {f + 1.0, 1.0, Wave::Saw}, {f, 0.6, Wave::Square}},
           5200, 2400, 0.006, 0.18, 0.75, 1.0, 83};
 }
 
-ToneSpec chipSpec() {
+ToneDesign chipTone() {
   const double rate = playbackRate(kA2), f = hzOfMidi(69);
   return {rate, f, {{f, 1.0, Wave::Pulse25}}, 6000, 6000, 0.002, 0.0, 1.0, 0.25, 97};
 }
@@ -166,11 +166,11 @@ const std::map<std::string, Recipe> &recipes() {
       {"crash", [] { return toSample(crashOverKick(playbackRate(kC3)), 0.98); }},
       {"tom", [] { return toSample(tom(playbackRate(kC3)), 0.98); }},
       {"riser", [] { return toSample(riser(playbackRate(kC2)), 0.98); }},
-      {"bass", [] { return toSample(renderTone(bassSpec()), 0.98); }},
-      {"pad_min", [] { return toSample(renderTone(padSpec({0, 7, 12, 15})), 0.98); }},
-      {"pad_maj", [] { return toSample(renderTone(padSpec({0, 7, 12, 16})), 0.98); }},
-      {"lead", [] { return toSample(renderTone(leadSpec()), 0.98); }},
-      {"chip", [] { return toSample(renderTone(chipSpec()), 0.98); }},
+      {"bass", [] { return toSample(renderTone(bassTone()), 0.98); }},
+      {"pad_min", [] { return toSample(renderTone(padTone({0, 7, 12, 15})), 0.98); }},
+      {"pad_maj", [] { return toSample(renderTone(padTone({0, 7, 12, 16})), 0.98); }},
+      {"lead", [] { return toSample(renderTone(leadTone()), 0.98); }},
+      {"chip", [] { return toSample(renderTone(chipTone()), 0.98); }},
       {"bell", [] { return toSample(bell(playbackRate(kA2)), 0.98); }},
   };
   return table;

@@ -71,22 +71,22 @@ struct Partial {
 
 }  // namespace
 
-Rendered renderTone(const ToneSpec &spec) {
-  const double cyclesRoot = std::max(1.0, std::round(spec.loopSeconds * spec.rootHz));
-  const size_t loop = std::max<size_t>(2, evenFrames(cyclesRoot * spec.rate / spec.rootHz));
-  const size_t loopStart = evenFrames((spec.attack + spec.decay) * spec.rate);
+Rendered renderTone(const ToneDesign &design) {
+  const double cyclesRoot = std::max(1.0, std::round(design.loopSeconds * design.rootHz));
+  const size_t loop = std::max<size_t>(2, evenFrames(cyclesRoot * design.rate / design.rootHz));
+  const size_t loopStart = evenFrames((design.attack + design.decay) * design.rate);
 
   std::vector<Partial> partials;
-  Noise phases(spec.seed);
-  for (const Voice &v : spec.voices) {
-    const double k = std::max(1.0, std::round(v.hz * loop / spec.rate));
+  Noise phases(design.seed);
+  for (const Voice &v : design.voices) {
+    const double k = std::max(1.0, std::round(v.hz * loop / design.rate));
     for (int h = 1; h < 400; ++h) {
-      const double hz = h * k * spec.rate / loop;
-      if (hz > 0.45 * spec.rate) break;
+      const double hz = h * k * design.rate / loop;
+      if (hz > 0.45 * design.rate) break;
       const double w = harmonicWeight(v.wave, h) * v.gain;
       if (w == 0.0) continue;
-      partials.push_back({static_cast<std::uint64_t>(h * k), w * lowpassGain(hz, spec.brightCutoff),
-                          w * lowpassGain(hz, spec.sustainCutoff), kPi * (phases.next() + 1)});
+      partials.push_back({static_cast<std::uint64_t>(h * k), w * lowpassGain(hz, design.brightCutoff),
+                          w * lowpassGain(hz, design.sustainCutoff), kPi * (phases.next() + 1)});
     }
   }
 
@@ -94,16 +94,16 @@ Rendered renderTone(const ToneSpec &spec) {
   out.loopStart = loopStart;
   out.loopLength = loop;
   out.frames.resize(loopStart + loop);
-  const size_t attackEnd = std::min(loopStart, static_cast<size_t>(spec.attack * spec.rate));
+  const size_t attackEnd = std::min(loopStart, static_cast<size_t>(design.attack * design.rate));
   for (size_t n = 0; n < out.frames.size(); ++n) {
-    double level = spec.sustain, opening = 0.0;
+    double level = design.sustain, opening = 0.0;
     if (n < attackEnd) {
       const double u = static_cast<double>(n) / attackEnd;
       level = std::sin(0.5 * kPi * u);
       level *= level;
     } else if (n < loopStart) {
       const double u = static_cast<double>(n - attackEnd) / (loopStart - attackEnd);
-      level = spec.sustain + (1 - spec.sustain) * (1 - u) * (1 - u);
+      level = design.sustain + (1 - design.sustain) * (1 - u) * (1 - u);
     }
     if (n < loopStart) {
       const double u = 1.0 - static_cast<double>(n) / loopStart;

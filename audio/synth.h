@@ -55,7 +55,7 @@ struct Voice {
 // A sustained tone: it opens bright and loud, settles by the end of its
 // decay and then loops. Every harmonic completes a whole number of cycles in
 // the loop, so the loop point is seamless.
-struct ToneSpec {
+struct ToneDesign {
   double rate;                // frames a second at the reference note
   double rootHz;              // the loop is fitted to this pitch exactly
   std::vector<Voice> voices;  // others fit to within half a cycle a loop
@@ -74,7 +74,7 @@ struct Rendered {
   size_t loopLength = 0;  // 0 for a one-shot
 };
 
-Rendered renderTone(const ToneSpec &spec);
+Rendered renderTone(const ToneDesign &design);
 
 // Scales to `peak` (a fraction of full scale) and rounds to signed 8 bits.
 // A one-shot gets ProTracker's silent first word and a short fade at its end.
