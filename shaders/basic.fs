@@ -1,8 +1,9 @@
 #version 330 core
-// Placeholder fragment stage: the texture coordinates as colour.
+// A texture drawn as it is.
+uniform sampler2D tx;
 in vec2 vsoTexCoord;
 out vec4 fragColor;
 
 void main() {
-  fragColor = vec4(vsoTexCoord, 0.0, 1.0);
+  fragColor = texture(tx, vsoTexCoord);
 }
