@@ -1,6 +1,7 @@
 // The opening rows of the show played by the real scene manager at a small
 // frame size: the fades blend their scenes, and frames are written to PNG
 // (build/frames/) to look at.
+#include <cmath>
 #include <filesystem>
 
 #include "animations.h"
@@ -27,6 +28,7 @@ class OpeningRows : public hf::GlTest {
     hf::GlTest::SetUp();
     audio_double::reset();
     gl4dSetManualClock(GL_TRUE);
+    gl4dSetElapsedTime(std::ceil(gl4dGetElapsedTime()) + 1.0);  // whole ms: exact row boundaries
     gl4dhInit(opening, W, H, animationsInit);
     gl4dhDraw();  // starts the show's clock
   }
