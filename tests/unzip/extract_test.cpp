@@ -292,6 +292,8 @@ TEST_F(UnzipExtraction, DirectoryThatCannotBeMadeIsReportedAndNothingIsWritten) 
   EXPECT_EQ(printed,
             "couldn't create directory a/b\n"
             "error opening a/b/c.txt\n");
+  // The whole path first, then parent by parent until one has no parent.
+  EXPECT_EQ(calls().mkdirs, (std::vector<std::string>{"a/b", "a", "a/b"}));
   EXPECT_FALSE(hf::exists("missing-target"));
   EXPECT_EQ(hf::filesUnder("."), std::vector<std::string>{"deep.zip"});
 }
