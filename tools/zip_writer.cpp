@@ -24,11 +24,11 @@ bool addMember(zipFile zf, const ZipMember &m) {
   const zip_fileinfo info = fileInfo(m.date);
   const int method = m.deflate ? Z_DEFLATED : 0;
   const int level = m.deflate ? Z_BEST_COMPRESSION : 0;
-  if (zipOpenNewFileInZip2(zf, m.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method, level,
-                           m.raw ? 1 : 0) != ZIP_OK)
+  if (zipOpenNewFileInZip2(zf, m.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, method, level, m.raw ? 1 : 0) !=
+      ZIP_OK)
     return false;
-  const bool wrote = m.data.empty() ||
-                     zipWriteInFileInZip(zf, m.data.data(), static_cast<unsigned>(m.data.size())) == ZIP_OK;
+  const bool wrote =
+      m.data.empty() || zipWriteInFileInZip(zf, m.data.data(), static_cast<unsigned>(m.data.size())) == ZIP_OK;
   const int closed = m.raw ? zipCloseFileInZipRaw(zf, m.raw->uncompressedSize, m.raw->crc) : zipCloseFileInZip(zf);
   return wrote && closed == ZIP_OK;
 }
@@ -61,8 +61,8 @@ std::optional<ZipDate> parseZipDate(const std::string &text) {
   ZipDate d;
   char sep = 0;
   int used = 0;
-  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &d.year, &d.month, &d.day, &sep, &d.hour,
-                  &d.minute, &d.second, &used) != 7 ||
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d:%2d%n", &d.year, &d.month, &d.day, &sep, &d.hour, &d.minute,
+                  &d.second, &used) != 7 ||
       used != static_cast<int>(text.size()) || (sep != ' ' && sep != 'T'))
     return std::nullopt;
   // The DOS date field holds 1980..2107; seconds are kept in two-second steps.

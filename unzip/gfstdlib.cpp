@@ -1,12 +1,11 @@
 // Path helpers the executable exports, so that the libraries it loads find
 // them by name (and use them in place of their own same-named functions).
 #undef NDEBUG  // a failed allocation must stop the process in every build
-#include <cassert>
-
 #include "unzip/gfstdlib.h"
 
 #include <sys/stat.h>
 
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

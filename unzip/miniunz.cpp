@@ -2,13 +2,12 @@
 // the archives; this file decides which members, where they go, the
 // directories, the time stamps and the messages on standard output.
 #undef NDEBUG  // a failed allocation must stop the process in every build
-#include <cassert>
-
 #include "unzip/miniunz.h"
 
 #include <sys/stat.h>
 #include <utime.h>
 
+#include <cassert>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -19,15 +18,15 @@
 
 namespace {
 
-constexpr size_t kNameBufferSize = 256;      // stored names up to 255 bytes
-constexpr size_t kWorkBufferSize = 65536;    // one per member
-constexpr unsigned kReadSize = 8192;         // asked of each unzReadCurrentFile
+constexpr size_t kNameBufferSize = 256;    // stored names up to 255 bytes
+constexpr size_t kWorkBufferSize = 65536;  // one per member
+constexpr unsigned kReadSize = 8192;       // asked of each unzReadCurrentFile
 
 const char *const kMusicMembers[] = {"audio/velvora.mod"};
-const char *const kShaderMembers[] = {
-    "shaders/basic3d.vs", "shaders/perlin.fs",   "shaders/br.fs",   "shaders/tex.fs",
-    "shaders/spi.fs",     "shaders/mix.fs",      "shaders/credits.fs", "shaders/basic.fs",
-    "shaders/perlin.vs",  "shaders/basic.vs",    "shaders/fond.fs"};
+const char *const kShaderMembers[] = {"shaders/basic3d.vs", "shaders/perlin.fs", "shaders/br.fs",
+                                      "shaders/tex.fs",     "shaders/spi.fs",    "shaders/mix.fs",
+                                      "shaders/credits.fs", "shaders/basic.fs",  "shaders/perlin.vs",
+                                      "shaders/basic.vs",   "shaders/fond.fs"};
 
 enum Outcome { kExtracted = 0, kFailed = 1, kNotFound = 2 };
 
@@ -41,7 +40,7 @@ void makedir(const char *path) {
   assert(copy != nullptr);
   size_t len = strlen(copy);
   if (copy[len - 1] == '/') copy[len - 1] = '\0';
-  if (mymkdir(copy) == 0) {
+  if (!*copy || mymkdir(copy) == 0) {  // "/" alone: the root is there
     free(copy);
     return;
   }

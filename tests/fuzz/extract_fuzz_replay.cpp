@@ -24,7 +24,7 @@ namespace {
 
 using Bytes = std::string;
 
-const char *const kMembers[] = {"shaders/basic3d.vs", "shaders/perlin.fs", "shaders/br.fs",     "shaders/tex.fs",
+const char *const kMembers[] = {"shaders/basic3d.vs", "shaders/perlin.fs", "shaders/br.fs",      "shaders/tex.fs",
                                 "shaders/spi.fs",     "shaders/mix.fs",    "shaders/credits.fs", "shaders/basic.fs",
                                 "shaders/perlin.vs",  "shaders/basic.vs",  "shaders/fond.fs"};
 

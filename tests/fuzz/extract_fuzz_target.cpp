@@ -19,10 +19,9 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::set<std::string> kAllowed = {
-    "shaders.zip",       "shaders",          "shaders/basic3d.vs", "shaders/perlin.fs",
-    "shaders/br.fs",     "shaders/tex.fs",   "shaders/spi.fs",     "shaders/mix.fs",
-    "shaders/credits.fs", "shaders/basic.fs", "shaders/perlin.vs",  "shaders/basic.vs",
-    "shaders/fond.fs"};
+    "shaders.zip",       "shaders",          "shaders/basic3d.vs", "shaders/perlin.fs",  "shaders/br.fs",
+    "shaders/tex.fs",    "shaders/spi.fs",   "shaders/mix.fs",     "shaders/credits.fs", "shaders/basic.fs",
+    "shaders/perlin.vs", "shaders/basic.vs", "shaders/fond.fs"};
 
 std::string _scratch;
 

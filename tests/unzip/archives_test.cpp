@@ -1,8 +1,7 @@
 // The archives the build packs beside the executable, and the tool that
 // packs them.
-#include <minizip/unzip.h>
-
 #include <gtest/gtest.h>
+#include <minizip/unzip.h>
 
 #include <string>
 #include <vector>

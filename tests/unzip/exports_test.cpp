@@ -1,7 +1,6 @@
 // The path helpers are in honeyfold's dynamic symbol table, and a library
 // loaded into the program uses them in place of its own.
 #include <elf.h>
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -40,9 +39,8 @@ std::set<std::string> exportedFunctions(const std::string &path) {
     for (size_t off = 0; off + sizeof(Elf64_Sym) <= sym.sh_size; off += sizeof(Elf64_Sym)) {
       Elf64_Sym s;
       std::memcpy(&s, image.data() + sym.sh_offset + off, sizeof s);
-      if (s.st_shndx == SHN_UNDEF || ELF64_ST_TYPE(s.st_info) != STT_FUNC ||
-          ELF64_ST_BIND(s.st_info) != STB_GLOBAL || ELF64_ST_VISIBILITY(s.st_other) != STV_DEFAULT ||
-          s.st_name >= str.sh_size)
+      if (s.st_shndx == SHN_UNDEF || ELF64_ST_TYPE(s.st_info) != STT_FUNC || ELF64_ST_BIND(s.st_info) != STB_GLOBAL ||
+          ELF64_ST_VISIBILITY(s.st_other) != STV_DEFAULT || s.st_name >= str.sh_size)
         continue;
       names.insert(std::string(image.data() + str.sh_offset + s.st_name));
     }
@@ -58,10 +56,10 @@ TEST(UnzipExports, PathHelpersAreInTheProgramsDynamicSymbolTable) {
 
 TEST(UnzipExports, LoadedLibraryResolvesThemToTheProgramsDefinitions) {
   const std::string dir = hf::makeTempDir("honeyfold-exports");
-  const hf::ProgramRun run = hf::runProgram(
-      {kProgram}, dir,
-      {"LD_PRELOAD=" EXPORT_PROBE_PATH, "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=verify_asan_link_order=0"},
-      {"DISPLAY", "WAYLAND_DISPLAY"});
+  const hf::ProgramRun run =
+      hf::runProgram({kProgram}, dir,
+                     {"LD_PRELOAD=" EXPORT_PROBE_PATH, "SDL_VIDEODRIVER=x11", "ASAN_OPTIONS=verify_asan_link_order=0"},
+                     {"DISPLAY", "WAYLAND_DISPLAY"});
   hf::removeTree(dir);
   EXPECT_EQ(run.status, 1) << run.err;
   const std::string expected = "probe: pathOf=a/b filenameOf=c.txt mv=" + std::to_string(MV_NO_SOURCE) + "\n";

@@ -1,11 +1,10 @@
 // Extraction of the two archives against archives written here, in a scratch
 // working directory. mkdir and fopen are wrapped at link time to count the
 // directory creations and output opens that the extraction makes.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -110,7 +109,8 @@ TEST_F(UnzipExtraction, WithNeitherArchiveEveryMemberIsReportedMissingInTableOrd
   EXPECT_EQ(music, 2);
   EXPECT_EQ(shaders, 2);
   std::vector<std::string> expected = {"file audio/velvora.mod not found in the zipfile"};
-  for (const std::string &name : hf::shaderMemberNames()) expected.push_back("file " + name + " not found in the zipfile");
+  for (const std::string &name : hf::shaderMemberNames())
+    expected.push_back("file " + name + " not found in the zipfile");
   EXPECT_EQ(lines, expected);
   EXPECT_TRUE(hf::filesUnder(".").empty());
   EXPECT_TRUE(calls().mkdirs.empty());
@@ -251,9 +251,13 @@ TEST_F(UnzipExtraction, TruncatedOrGarbageArchiveHasNoMembers) {
   const std::string whole = hf::readFile("whole.zip");
   std::string garbage = hf::memberData("garbage", 5000);
   std::string fakeEnd = "PK\x05\x06" + std::string(18, '\xee');  // end record pointing nowhere
-  const std::vector<std::string> broken = {
-      "", "P", whole.substr(0, 22), whole.substr(0, whole.size() / 2), whole.substr(0, whole.size() - 30),
-      garbage, garbage + fakeEnd};
+  const std::vector<std::string> broken = {"",
+                                           "P",
+                                           whole.substr(0, 22),
+                                           whole.substr(0, whole.size() / 2),
+                                           whole.substr(0, whole.size() - 30),
+                                           garbage,
+                                           garbage + fakeEnd};
   for (size_t i = 0; i < broken.size(); ++i) {
     SCOPED_TRACE("broken archive " + std::to_string(i));
     hf::writeFile("shaders.zip", broken[i]);
@@ -267,9 +271,9 @@ TEST_F(UnzipExtraction, TruncatedOrGarbageArchiveHasNoMembers) {
 }
 
 TEST_F(UnzipExtraction, MembersAreMatchedByExactNameAndOthersAreLeftAlone) {
-  hf::writeArchive("shaders.zip", {member("shaders/Basic3d.vs", "a"), member("shaders\\perlin.fs", "b"),
-                                   member("shaders/br.fs", "c"), member("../outside.fs", "d"),
-                                   member("shaders/extra.fs", "e")});
+  hf::writeArchive("shaders.zip",
+                   {member("shaders/Basic3d.vs", "a"), member("shaders\\perlin.fs", "b"), member("shaders/br.fs", "c"),
+                    member("../outside.fs", "d"), member("shaders/extra.fs", "e")});
   ASSERT_FALSE(HasFatalFailure());
   std::vector<std::string> lines;
   EXPECT_EQ(extractShaders(&lines), 2);

@@ -24,7 +24,8 @@ TEST(UnzipStartup, InAnEmptyDirectoryEveryMemberIsReportedMissing) {
   hf::removeTree(dir);
 
   std::vector<std::string> expected = {"file audio/velvora.mod not found in the zipfile"};
-  for (const std::string &name : hf::shaderMemberNames()) expected.push_back("file " + name + " not found in the zipfile");
+  for (const std::string &name : hf::shaderMemberNames())
+    expected.push_back("file " + name + " not found in the zipfile");
   EXPECT_EQ(hf::splitLines(run.out), expected);
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_TRUE(files.empty());

@@ -1,10 +1,9 @@
 #include "unzip_test_support.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,10 +20,10 @@ namespace fs = std::filesystem;
 namespace hf {
 
 const std::vector<std::string> &shaderMemberNames() {
-  static const std::vector<std::string> names = {
-      "shaders/basic3d.vs", "shaders/perlin.fs",  "shaders/br.fs",    "shaders/tex.fs",
-      "shaders/spi.fs",     "shaders/mix.fs",     "shaders/credits.fs", "shaders/basic.fs",
-      "shaders/perlin.vs",  "shaders/basic.vs",   "shaders/fond.fs"};
+  static const std::vector<std::string> names = {"shaders/basic3d.vs", "shaders/perlin.fs", "shaders/br.fs",
+                                                 "shaders/tex.fs",     "shaders/spi.fs",    "shaders/mix.fs",
+                                                 "shaders/credits.fs", "shaders/basic.fs",  "shaders/perlin.vs",
+                                                 "shaders/basic.vs",   "shaders/fond.fs"};
   return names;
 }
 
@@ -141,8 +140,8 @@ ScopedTimeZone::~ScopedTimeZone() {
   tzset();
 }
 
-ProgramRun runProgram(const std::vector<std::string> &argv, const std::string &dir,
-                      const std::vector<std::string> &set, const std::vector<std::string> &unset) {
+ProgramRun runProgram(const std::vector<std::string> &argv, const std::string &dir, const std::vector<std::string> &set,
+                      const std::vector<std::string> &unset) {
   const std::string outputs = makeTempDir("honeyfold-run");
   const std::string outPath = outputs + "/out", errPath = outputs + "/err";
   std::fflush(nullptr);

@@ -61,7 +61,7 @@ struct ProgramRun {
 };
 // Runs argv in dir with the environment changed by `set` ("NAME=value") and
 // `unset` (names), and collects its output.
-ProgramRun runProgram(const std::vector<std::string> &argv, const std::string &dir,
-                      const std::vector<std::string> &set, const std::vector<std::string> &unset);
+ProgramRun runProgram(const std::vector<std::string> &argv, const std::string &dir, const std::vector<std::string> &set,
+                      const std::vector<std::string> &unset);
 
 }  // namespace hf
