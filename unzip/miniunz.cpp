@@ -1,9 +1,190 @@
-// Placeholder extraction until the real one lands: nothing is extracted.
+// Extraction of the demo's archives into the working directory. minizip reads
+// the archives; this file decides which members, where they go, the
+// directories, the time stamps and the messages on standard output.
+#undef NDEBUG  // a failed allocation must stop the process in every build
 #include "unzip/miniunz.h"
 
 #include <sys/stat.h>
+#include <utime.h>
 
-int muExtrFile1(void) { return 2; }
-int muExtrFile2(void) { return 2; }
-int do_extract_currentfile(unzFile) { return -1; }
+#include <cassert>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "unzip/gfstdlib.h"
+
+namespace {
+
+constexpr size_t kNameBufferSize = 256;    // stored names up to 255 bytes
+constexpr size_t kWorkBufferSize = 65536;  // one per member
+constexpr unsigned kReadSize = 8192;       // asked of each unzReadCurrentFile
+
+const char *const kMusicMembers[] = {"audio/velvora.mod"};
+const char *const kShaderMembers[] = {"shaders/basic3d.vs", "shaders/perlin.fs", "shaders/br.fs",
+                                      "shaders/tex.fs",     "shaders/spi.fs",    "shaders/mix.fs",
+                                      "shaders/credits.fs", "shaders/basic.fs",  "shaders/perlin.vs",
+                                      "shaders/basic.vs",   "shaders/fond.fs"};
+
+enum Outcome { kExtracted = 0, kFailed = 1, kNotFound = 2 };
+
+bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
+// Makes every directory of `path`, parents first. A parent that is missing
+// after its own creation was tried ends the walk with a message.
+void makedir(const char *path) {
+  if (!*path) return;
+  char *copy = strdup(path);
+  assert(copy != nullptr);
+  size_t len = strlen(copy);
+  if (copy[len - 1] == '/') copy[len - 1] = '\0';
+  if (!*copy || mymkdir(copy) == 0) {  // "/" alone: the root is there
+    free(copy);
+    return;
+  }
+  for (char *p = copy + 1;; ++p) {
+    if (!isSeparator(*p) && *p != '\0') continue;
+    const char kept = *p;
+    *p = '\0';
+    if (mymkdir(copy) != 0 && errno == ENOENT) {
+      printf("couldn't create directory %s\n", copy);
+      break;
+    }
+    *p = kept;
+    if (kept == '\0') break;
+  }
+  free(copy);
+}
+
+// Access and modification time become the stored date, read as local time.
+void applyStoredDate(const char *path, const tm_unz &date) {
+  struct tm t = {};
+  t.tm_sec = static_cast<int>(date.tm_sec);
+  t.tm_min = static_cast<int>(date.tm_min);
+  t.tm_hour = static_cast<int>(date.tm_hour);
+  t.tm_mday = static_cast<int>(date.tm_mday);
+  t.tm_mon = static_cast<int>(date.tm_mon);
+  t.tm_year = static_cast<int>(date.tm_year > 1900 ? date.tm_year - 1900 : date.tm_year);
+  t.tm_isdst = -1;
+  struct utimbuf times;
+  times.actime = times.modtime = mktime(&t);
+  utime(path, &times);
+}
+
+// Opens the output file, making its directories when the first try fails.
+FILE *openOutput(const char *path) {
+  FILE *out = fopen(path, "wb");
+  if (out) return out;
+  char *dir = pathOf(path);
+  const bool hasDir = strpbrk(path, "/\\") != nullptr;
+  if (hasDir) {
+    makedir(dir);
+    out = fopen(path, "wb");
+  }
+  free(dir);
+  return out;
+}
+
+// Copies the open member into `out`. Returns 0 once the whole member is
+// written and the file closed, else the read status or -1 for a write that
+// did not complete. `out` is closed in every case.
+int copyMember(unzFile uf, FILE *out, void *buf) {
+  for (;;) {
+    const int got = unzReadCurrentFile(uf, buf, kReadSize);
+    if (got < 0) {
+      printf("error %d with zipfile in unzReadCurrentFile\n", got);
+      fclose(out);
+      return got;
+    }
+    if (got == 0) break;
+    if (fwrite(buf, static_cast<size_t>(got), 1, out) != 1) {
+      printf("error in writing extracted file\n");
+      fclose(out);
+      return -1;
+    }
+  }
+  // Buffered bytes reach the disk only here: a failed close is a failed write.
+  if (fclose(out) != 0) {
+    printf("error in writing extracted file\n");
+    return -1;
+  }
+  return 0;
+}
+
+// Extracts `members` of `archive` in order; returns the worst outcome.
+int extractMembers(const char *archive, const char *const *members, size_t count) {
+  unzFile uf = unzOpen(archive);
+  int worst = kExtracted;
+  for (size_t i = 0; i < count; ++i) {
+    int outcome = kNotFound;
+    if (unzLocateFile(uf, members[i], 0) != UNZ_OK)
+      printf("file %s not found in the zipfile\n", members[i]);
+    else
+      outcome = do_extract_currentfile(uf) != 0 ? kFailed : kExtracted;
+    if (outcome > worst) worst = outcome;
+  }
+  unzClose(uf);
+  return worst;
+}
+
+}  // namespace
+
 int mymkdir(const char *dirname) { return mkdir(dirname, 0775); }
+
+int do_extract_currentfile(unzFile uf) {
+  char name[kNameBufferSize];
+  unz_file_info info;
+  // One byte is kept for the terminator, which minizip leaves out when the
+  // name fills the buffer.
+  int err = unzGetCurrentFileInfo(uf, &info, name, sizeof name - 1, nullptr, 0, nullptr, 0);
+  // A longer name would be cut short and written under another path.
+  if (err == UNZ_OK && info.size_filename >= sizeof name) err = UNZ_BADZIPFILE;
+  if (err != UNZ_OK) {
+    printf("error %d with zipfile in unzGetCurrentFileInfo\n", err);
+    return err;
+  }
+  name[sizeof name - 1] = '\0';
+
+  void *buf = malloc(kWorkBufferSize);
+  assert(buf != nullptr);
+
+  err = unzOpenCurrentFilePassword(uf, nullptr);
+  if (err != UNZ_OK) {
+    printf("error %d with zipfile in unzOpenCurrentFilePassword\n", err);
+    unzCloseCurrentFile(uf);
+    free(buf);
+    return err;
+  }
+
+  int result = 0;
+  FILE *out = openOutput(name);
+  if (!out) {
+    printf("error opening %s\n", name);
+    result = -1;  // nothing was written: not an extracted member
+  } else {
+    printf(" extracting: %s\n", name);
+    result = copyMember(uf, out, buf);
+    if (result != 0) {
+      unzCloseCurrentFile(uf);
+      free(buf);
+      return result;
+    }
+    applyStoredDate(name, info.tmu_date);
+  }
+
+  // minizip checks the CRC-32 here, once the member has been read to its end.
+  const int closed = unzCloseCurrentFile(uf);
+  if (closed != UNZ_OK) printf("error %d with zipfile in unzCloseCurrentFile\n", closed);
+  free(buf);
+  return result != 0 ? result : closed;
+}
+
+int muExtrFile1(void) {
+  return extractMembers("music.zip", kMusicMembers, sizeof kMusicMembers / sizeof *kMusicMembers);
+}
+
+int muExtrFile2(void) {
+  return extractMembers("shaders.zip", kShaderMembers, sizeof kShaderMembers / sizeof *kShaderMembers);
+}
