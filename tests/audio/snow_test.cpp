@@ -52,21 +52,6 @@ TEST_F(SnowTest, GrowsToExactlyFullScaleIn422BlocksWithoutWrapping) {
   EXPECT_EQ(_snow.pc, step) << "growth stops at full scale";
 }
 
-TEST_F(SnowTest, IsUniformAroundZero) {
-  growToFullScale();
-  ahSetNeige(1);
-  double sum = 0.0, sumAbs = 0.0;
-  constexpr int kBlocks = 50;
-  for (int k = 0; k < kBlocks; ++k)
-    for (Sint16 v : mixed()) {
-      sum += v;
-      sumAbs += std::abs(v);
-    }
-  const double count = kBlocks * kBlockValues;
-  EXPECT_NEAR(sum / count, 0.0, 300.0);
-  EXPECT_NEAR(sumAbs / count, 32767.0 / 2.0, 300.0) << "mean |value| of a uniform spread over +-32767";
-}
-
 TEST_F(SnowTest, DecaysFromFullScaleWithinAboutHalfASecond) {
   growToFullScale();
   ahSetNeige(1);
