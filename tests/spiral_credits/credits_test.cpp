@@ -202,9 +202,12 @@ TEST_F(CreditsScene, ADrawClearsToBlackAndLeavesDepthTestingOffAndBlendingOn) {
 
 // On screen the lines come top to bottom in the order of the text, and their
 // words left to right: at 3.2 s "Honeyfold" is the top whole line (one
-// word) and "by Tarvek" the next (a short word, then a long one).
+// word) and "by Tarvek" the next (a short word, then a long one). Flipped,
+// mirrored or both, the frame fails one of these.
 TEST_F(CreditsScene, TheTextReadsUprightAndLeftToRight) {
+  glEnable(GL_CULL_FACE);  // as the bee scenes leave it: the quad must face the viewer
   drawAt(3200);
+  glDisable(GL_CULL_FACE);
   const auto pixels = hf::readPixels(0, 0, kW, kH);
   const hf::InkMask mask = hf::inkOf(pixels, kW, kH);
   const auto lines = hf::wholeLines(mask);
@@ -242,7 +245,9 @@ TEST_F(CreditsScene, StateThreeFreesTheTextureOnceAndTheFontLibraryStartsOnce) {
   const GLuint text = _textTexId;
   credits(3);
   EXPECT_FALSE(glIsTexture(text));
-  // A texture made now may take the freed name; a second free must spare it.
+  EXPECT_EQ(_textTexId, 0u) << "a second free would delete the name again";
+  // A texture made now may take the freed name (drivers that reuse names
+  // soon); a second free must spare it.
   const GLuint other = hf::makeTexture(4, 4);
   credits(3);
   EXPECT_TRUE(glIsTexture(other));

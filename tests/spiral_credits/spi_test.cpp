@@ -191,7 +191,10 @@ TEST_F(SpiScene, StateThreeFreesOnceAndSparesNamesMadeSince) {
   spi(3);
   EXPECT_FALSE(glIsTexture(texture));
   EXPECT_FALSE(glIsFramebuffer(framebuffer));
-  // Objects made now may take the freed names; a second free must spare them.
+  EXPECT_EQ(_texId, 0u) << "a second free would delete the name again";
+  EXPECT_EQ(_fbo, 0u) << "a second free would delete the name again";
+  // Objects made now may take the freed names (drivers that reuse names
+  // soon); a second free must spare them.
   const GLuint otherTexture = hf::makeTexture(2, 2);
   GLuint otherFramebuffer = 0;
   glGenFramebuffers(1, &otherFramebuffer);
@@ -213,7 +216,9 @@ TEST_F(SpiScene, ADrawFillsTheViewportFromItsOriginAndTouchesNoSwitch) {
   glViewport(10, 6, kW - 10, kH - 6);  // the draw moves it back to the origin
   glEnable(GL_BLEND);
   glDisable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);  // as the bee scenes leave it: the quad must face the viewer
   spi(2);
+  glDisable(GL_CULL_FACE);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   const auto pixels = hf::readPixels(0, 0, kW, kH);
   int transparent = 0, outside = 0;
