@@ -34,7 +34,7 @@ bool LockStep::advancePicture(double pos) {
   started_ = true;
   if (pos > picture_) picture_ = pos;
   changed_.notify_all();
-  if (!attached_) return true;  // no sound to wait for
+  if (!attached_ || detached_) return true;  // no sound to wait for
   const auto needed = static_cast<std::uint64_t>(std::ceil(pos / blockFrames_));
   std::uint64_t seen = show_;
   while (!(show_ >= needed || released_ || detached_)) {
@@ -45,7 +45,7 @@ bool LockStep::advancePicture(double pos) {
     }
     seen = show_;
   }
-  return !detached_;
+  return true;
 }
 
 bool LockStep::waitForSound(std::chrono::milliseconds timeout) {

@@ -25,7 +25,8 @@ class LockStep {
   // Picture thread: the picture is at pos (the show starts at the first
   // call); waits until every block that starts before pos has been through
   // afterBlock. Returns false when the sound made no progress for the
-  // watchdog's time: the lock-step is then given up and nothing waits.
+  // watchdog's time: the lock-step is then given up, and from then on
+  // nothing waits (and this returns true).
   bool advancePicture(double pos);
 
   // Picture thread, before the first frame: true once a block has come,
