@@ -1,0 +1,79 @@
+// gl4dfScattering: every output pixel takes the input at a pseudo-random
+// offset within the radius; the pattern is new at every call.
+#include <algorithm>
+#include <cstdint>
+
+#include "gl4d/filters.h"
+#include "gl4d/filters_pass.h"
+
+namespace gl4d::filters {
+
+namespace {
+
+const char *kScatterBody = R"(
+uniform sampler2D src;
+uniform ivec2 last;
+uniform float radius;
+uniform uint seed;
+uniform float stay;  // chance that a pixel keeps its place
+// Integer mixing (xorshift-multiply): a well spread 32-bit hash.
+uint hash(uint x) {
+  x ^= x >> 16; x *= 0x7feb352du;
+  x ^= x >> 15; x *= 0x846ca68bu;
+  x ^= x >> 16;
+  return x;
+}
+// Mirrors c back into 0..n; never takes it further from a point inside.
+int mirror(int c, int n) {
+  c = c < 0 ? -c - 1 : c;
+  c = c > n ? 2 * n + 1 - c : c;
+  return clamp(c, 0, n);
+}
+void main() {
+  ivec2 p = outPixel();
+  uint h = hash(uint(p.x) ^ hash(uint(p.y) ^ seed));
+  // Two 12-bit coordinates in -1..1 and 8 bits for staying put.
+  vec2 u = vec2(uvec2(h, h >> 12) & 0xFFFu) / 2047.5 - 1.0;
+  // A point of the square outside the unit disc is pulled inside: offsets
+  // stay within the radius without trigonometry.
+  if (dot(u, u) > 1.0) u *= 0.5;
+  ivec2 q = p;
+  if (float(h >> 24) >= stay * 256.0) {
+    q = p + ivec2(radius * u);  // truncation toward zero: |offset| <= radius
+    q = ivec2(mirror(q.x, last.x), mirror(q.y, last.y));
+  }
+  fragColor = texelFetch(src, q, 0);
+}
+)";
+
+// A fresh seed per call (splitmix32 over a counter).
+std::uint32_t nextSeed() {
+  static std::uint32_t counter = 0;
+  std::uint32_t z = (counter += 0x9e3779b9u);
+  z = (z ^ (z >> 16)) * 0x85ebca6bu;
+  z = (z ^ (z >> 13)) * 0xc2b2ae35u;
+  return z ^ (z >> 16);
+}
+
+}  // namespace
+
+}  // namespace gl4d::filters
+
+void gl4dfScattering(GLuint in, GLuint out, GLuint radius, GLuint density, GLuint weightMap, GLboolean flipV) {
+  using namespace gl4d::filters;
+  (void)weightMap;  // no weight maps: 0 is all there is
+  run("gl4dfScattering", in, out, flipV, [&](const Image &src, GLuint target, bool flip) {
+    if (radius == 0) {
+      copyInto(src, target, flip);
+      return;
+    }
+    const GLuint input = stillInput(src, target);
+    const GLuint prog = program("scattering", kScatterBody);
+    useProgram(prog, input, false);
+    setInt2(prog, "last", src.w - 1, src.h - 1);
+    setFloat(prog, "radius", static_cast<GLfloat>(std::min(radius, 1u << 20)));  // past any texture
+    glUniform1ui(glGetUniformLocation(prog, "seed"), nextSeed());
+    setFloat(prog, "stay", static_cast<GLfloat>(double(density) / (double(density) + 1.0)));
+    drawInto(target, src.w, src.h, flip);
+  });
+}

@@ -1,0 +1,96 @@
+// gl4dfSobel and its setters: Sobel edges by the result mode, combined with
+// the input by the mix mode and factor.
+#include <cmath>
+#include <cstdio>
+
+#include "gl4d/filters.h"
+#include "gl4d/filters_pass.h"
+
+namespace gl4d::filters {
+
+namespace {
+
+// Gradients by the 3 x 3 Sobel kernels (edges clamped), their magnitude per
+// channel or of the luminance, capped at 1; alpha stays the input's.
+const char *kSobelBody = R"(
+uniform sampler2D src;
+uniform ivec2 last;
+uniform int resultMode;
+uniform int mixMode;
+uniform float factor;
+const vec3 kLuma = vec3(0.299, 0.587, 0.114);
+vec4 at(ivec2 p) { return texelFetch(src, clamp(p, ivec2(0), last), 0); }
+void main() {
+  ivec2 p = outPixel();
+  vec3 sw = at(p + ivec2(-1, -1)).rgb, s = at(p + ivec2(0, -1)).rgb, se = at(p + ivec2(1, -1)).rgb;
+  vec3 w = at(p + ivec2(-1, 0)).rgb, e = at(p + ivec2(1, 0)).rgb;
+  vec3 nw = at(p + ivec2(-1, 1)).rgb, n = at(p + ivec2(0, 1)).rgb, ne = at(p + ivec2(1, 1)).rgb;
+  vec3 gx = (se + 2.0 * e + ne) - (sw + 2.0 * w + nw);
+  vec3 gy = (nw + 2.0 * n + ne) - (sw + 2.0 * s + se);
+  vec3 edges;
+  if (resultMode >= 2) {
+    vec2 g = vec2(dot(gx, kLuma), dot(gy, kLuma));
+    edges = vec3(min(length(g), 1.0));
+  } else {
+    edges = min(sqrt(gx * gx + gy * gy), vec3(1.0));
+  }
+  if (resultMode == 1 || resultMode == 3) edges = 1.0 - edges;
+  vec4 c = at(p);
+  vec3 rgb = edges;
+  if (mixMode == 5) rgb = c.rgb + factor * edges;
+  if (mixMode == 6) rgb = c.rgb * mix(vec3(1.0), edges, factor);
+  fragColor = vec4(rgb, c.a);
+}
+)";
+
+struct Settings {
+  GL4DFenum result = GL4DF_SOBEL_RESULT_RGB;
+  GL4DFenum mix = GL4DF_SOBEL_MIX_NONE;
+  GLfloat factor = 1.0f;
+};
+
+Settings settings;
+
+}  // namespace
+
+}  // namespace gl4d::filters
+
+void gl4dfSobelSetResultMode(GL4DFenum mode) {
+  if (mode < GL4DF_SOBEL_RESULT_RGB || mode > GL4DF_SOBEL_RESULT_INV_LUMINANCE) {
+    std::fprintf(stderr, "gl4dfSobelSetResultMode: %d is not a result mode (0 to 3); kept %d\n", int(mode),
+                 int(gl4d::filters::settings.result));
+    return;
+  }
+  gl4d::filters::settings.result = mode;
+}
+
+void gl4dfSobelSetMixMode(GL4DFenum mode) {
+  if (mode < GL4DF_SOBEL_MIX_NONE || mode > GL4DF_SOBEL_MIX_MULT) {
+    std::fprintf(stderr, "gl4dfSobelSetMixMode: %d is not a mix mode (4 to 6); kept %d\n", int(mode),
+                 int(gl4d::filters::settings.mix));
+    return;
+  }
+  gl4d::filters::settings.mix = mode;
+}
+
+void gl4dfSobelSetMixFactor(GLfloat factor) {
+  if (std::isnan(factor)) {
+    std::fprintf(stderr, "gl4dfSobelSetMixFactor: not a number; kept %g\n", double(gl4d::filters::settings.factor));
+    return;
+  }
+  gl4d::filters::settings.factor = factor < 0.0f ? 0.0f : factor > 1.0f ? 1.0f : factor;
+}
+
+void gl4dfSobel(GLuint in, GLuint out, GLboolean flipV) {
+  using namespace gl4d::filters;
+  run("gl4dfSobel", in, out, flipV, [&](const Image &src, GLuint target, bool flip) {
+    const GLuint input = stillInput(src, target);
+    const GLuint prog = program("sobel", kSobelBody);
+    useProgram(prog, input, false);
+    setInt2(prog, "last", src.w - 1, src.h - 1);
+    setInt(prog, "resultMode", settings.result);
+    setInt(prog, "mixMode", settings.mix);
+    setFloat(prog, "factor", settings.factor);
+    drawInto(target, src.w, src.h, flip);
+  });
+}
