@@ -298,4 +298,8 @@ void release() {
 
 }  // namespace gl4d::filters
 
-void gl4d::releaseFilters() { gl4d::filters::release(); }
+void gl4d::releaseFilters() {
+  gl4d::filters::release();
+  gl4d::filters::resetScattering();
+  gl4d::filters::resetSobel();
+}

@@ -93,6 +93,10 @@ void run(const char *caller, GLuint in, GLuint out, bool flip, Filter filter) {
   resample(result, dst, flip);
 }
 
+// Frees every object of the filters; with the resets of the families that
+// keep settings, gl4duClean returns the filters to their first state.
 void release();
+void resetScattering();
+void resetSobel();
 
 }  // namespace gl4d::filters

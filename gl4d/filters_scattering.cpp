@@ -46,9 +46,10 @@ void main() {
 }
 )";
 
+std::uint32_t counter = 0;
+
 // A fresh seed per call (splitmix32 over a counter).
 std::uint32_t nextSeed() {
-  static std::uint32_t counter = 0;
   std::uint32_t z = (counter += 0x9e3779b9u);
   z = (z ^ (z >> 16)) * 0x85ebca6bu;
   z = (z ^ (z >> 13)) * 0xc2b2ae35u;
@@ -56,6 +57,8 @@ std::uint32_t nextSeed() {
 }
 
 }  // namespace
+
+void resetScattering() { counter = 0; }
 
 }  // namespace gl4d::filters
 

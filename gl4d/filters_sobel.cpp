@@ -53,6 +53,8 @@ Settings settings;
 
 }  // namespace
 
+void resetSobel() { settings = Settings{}; }
+
 }  // namespace gl4d::filters
 
 void gl4dfSobelSetResultMode(GL4DFenum mode) {
