@@ -1,14 +1,15 @@
 // gl4dfBlur: a Gaussian blur whose cost does not grow with its radius.
 //
 // Small blurs run as two separable passes at full resolution. Wider ones are
-// computed on a grid K times coarser: a box reduction by K (separable), the
-// remaining Gaussian at that level, and a bilinear enlargement back. The
-// reduction and the enlargement blur too; their variance is subtracted from
-// the level's Gaussian, so that the whole keeps the variance of the asked
-// Gaussian at every radius and K can change between neighbouring radii
-// without a visible step. K grows with the radius, which keeps the level's
-// Gaussian between kMinLevelSigma and about 1.5 times that, so every pass has
-// a bounded number of taps.
+// computed on a grid K times coarser: a tent-weighted reduction by K, the
+// remaining Gaussian at that level (separable), and a bilinear enlargement
+// back. The reduction and the enlargement blur too; their variance is taken
+// off the level's Gaussian, so that the whole keeps the variance of the
+// asked Gaussian at every radius and K can change between neighbouring radii
+// without a visible step. K grows with the radius so that the level's
+// Gaussian stays between minLevelSigma and about 1.5 times that: every pass
+// has a bounded number of taps, and the full-resolution passes (the
+// reduction's reads, the enlargement's writes) do not depend on the radius.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -21,66 +22,90 @@ namespace gl4d::filters {
 namespace {
 
 constexpr int kMaxTaps = 16;
+constexpr int kMaxFixedFactor = 4;
 
-// One axis of a separable Gaussian: symmetric taps, edges clamped. TAPS is
-// fixed for each program, so that the loop unrolls.
+// One axis of a separable Gaussian: symmetric taps, clamped at the edges of
+// the input rectangle. AXIS (0: x, 1: y) and TAPS are fixed for each program,
+// so that the loop unrolls and only one coordinate needs clamping.
 const char *kLineBody = R"(
 uniform sampler2D src;
 uniform ivec2 last;  // last texel of the input rectangle
-uniform ivec2 step;  // (1, 0) along x, (0, 1) along y
 uniform float weights[TAPS + 1];
 void main() {
   ivec2 p = outPixel();
   vec4 sum = texelFetch(src, p, 0) * weights[0];
-  for (int i = 1; i <= TAPS; ++i)
-    sum += (texelFetch(src, clamp(p + step * i, ivec2(0), last), 0) +
-            texelFetch(src, clamp(p - step * i, ivec2(0), last), 0)) * weights[i];
+  for (int i = 1; i <= TAPS; ++i) {
+#if AXIS == 0
+    vec4 pair = texelFetch(src, ivec2(min(p.x + i, last.x), p.y), 0) + texelFetch(src, ivec2(max(p.x - i, 0), p.y), 0);
+#else
+    vec4 pair = texelFetch(src, ivec2(p.x, min(p.y + i, last.y)), 0) + texelFetch(src, ivec2(p.x, max(p.y - i, 0)), 0);
+#endif
+    sum += pair * weights[i];
+  }
   fragColor = sum;
 }
 )";
 
 // Tent-weighted mean (a box of `factor` convolved with itself: little
-// aliasing) of the input texels around one level texel, along one axis, the
-// input clamped to its edges. Along that axis, level texel t is centred on
-// the input texels (t - 1) * factor .. (t - 1) * factor + factor - 1: texel 0
-// is a margin before the input and the last texel one after it, so that the
-// level's own clamping repeats the edges as the full image would.
+// aliasing) of the input texels around one level texel, the input clamped to
+// its edges. Level texel t is centred on the input texels (t - 1) * factor ..
+// (t - 1) * factor + factor - 1 on each reduced axis: texel 0 is a margin
+// before the input and the last texel one after it, so that the level's own
+// clamping repeats the edges as the full image would. REDUCE_X and REDUCE_Y
+// say which axes this pass reduces: small factors do both at once, fixed in
+// their programs (FACTOR) so that the loops unroll; larger ones reduce x
+// first, into a strip tall enough to keep every rasteriser thread busy.
 const char *kReduceBody = R"(
 uniform sampler2D src;
 uniform ivec2 last;
-uniform ivec2 step;
+#ifdef FACTOR
+const int factor = FACTOR;
+#else
 uniform int factor;
+#endif
+#define COUNT (2 * factor - (factor & 1))
+// First input texel and tent centre along a reduced axis.
+int firstTap(int t) { return (t - 1) * factor - factor / 2; }
+float centre(int t) { return float((t - 1) * factor) + 0.5 * float(factor - 1); }
+float tent(int x, float c) { return float(factor) - abs(float(x) - c); }
+vec4 row(ivec2 p) {
+#if REDUCE_X
+  int first = firstTap(p.x);
+  float c = centre(p.x);
+  vec4 sum = vec4(0.0);
+  for (int i = 0; i < COUNT; ++i)
+    sum += tent(first + i, c) * texelFetch(src, ivec2(clamp(first + i, 0, last.x), p.y), 0);
+  return sum / float(factor * factor);
+#else
+  return texelFetch(src, p, 0);
+#endif
+}
 void main() {
   ivec2 p = outPixel();
-  ivec2 across = p - step * p;
-  int start = (p.x * step.x + p.y * step.y - 1) * factor;
-  float centre = float(start) + 0.5 * float(factor - 1);
-  int first = start - factor / 2, count = 2 * factor - (factor & 1);
+#if REDUCE_Y
+  int first = firstTap(p.y);
+  float c = centre(p.y);
   vec4 sum = vec4(0.0);
-  for (int i = 0; i < count; ++i) {
-    int x = first + i;
-    float weight = float(factor) - abs(float(x) - centre);
-    sum += weight * texelFetch(src, clamp(across + step * x, ivec2(0), last), 0);
-  }
+  for (int j = 0; j < COUNT; ++j) sum += tent(first + j, c) * row(ivec2(p.x, clamp(first + j, 0, last.y)));
   fragColor = sum / float(factor * factor);
+#else
+  fragColor = row(p);
+#endif
 }
 )";
 
-// Bilinear enlargement of the level (margin included) back to full size.
+// Bilinear enlargement of the level (margin included) back to full size;
+// the level coordinate is affine in uv, so it comes interpolated.
 const char *kEnlargeBody = R"(
 uniform sampler2D src;
-uniform float factor;  // output pixels per level texel
-uniform vec2 texSize;  // texels of the texture holding the level
-void main() {
-  vec2 at = (vec2(outPixel()) + 0.5) / factor + 1.0;  // past the margin
-  fragColor = texture(src, at / texSize);
-}
+uniform vec2 scale, offset;  // uv to the level's texture coordinates
+void main() { fragColor = texture(src, uv * scale + offset); }
 )";
 
 // The least Gaussian a level runs, in its texels: below it the level is too
 // coarse for the bilinear enlargement. Halving gets a lower floor so that it
 // takes over from the full-resolution passes early (radius 6).
-double minLevelSigma(int k) { return k == 2 ? 0.7 : 1.2; }
+double minLevelSigma(int k) { return k == 2 ? 0.55 : k == 3 ? 0.9 : 1.2; }
 
 // Variance, in full-resolution texels, that reducing by k and enlarging back
 // add: the tent's, and the bilinear weights' averaged over the k phases of
@@ -124,23 +149,26 @@ int gaussian(double sigma, GLfloat *w) {
 }
 
 // A separable Gaussian pass over the w x h corner of `in` into `out`.
-void line(GLuint in, GLuint out, GLsizei w, GLsizei h, bool alongX, double sigma, bool flip) {
+void line(GLuint in, GLuint out, GLsizei w, GLsizei h, int axis, double sigma, bool flip) {
   GLfloat weights[kMaxTaps + 1];
   const int taps = gaussian(sigma, weights);
-  const std::string name = "blur line " + std::to_string(taps);
-  const GLuint prog = program(name.c_str(), ("#define TAPS " + std::to_string(taps) + "\n" + kLineBody).c_str());
+  const std::string defines = "#define AXIS " + std::to_string(axis) + "\n#define TAPS " + std::to_string(taps) + "\n";
+  const std::string name = "blur line " + std::to_string(axis) + " " + std::to_string(taps);
+  const GLuint prog = program(name.c_str(), (defines + kLineBody).c_str());
   useProgram(prog, in, false);
   setInt2(prog, "last", w - 1, h - 1);
-  setInt2(prog, "step", alongX ? 1 : 0, alongX ? 0 : 1);
   setFloats(prog, "weights", weights, taps + 1);
   drawInto(out, w, h, flip);
 }
 
-void reduce(GLuint in, GLuint out, GLsizei inW, GLsizei inH, GLsizei outW, GLsizei outH, bool alongX, int k) {
-  const GLuint prog = program("blur reduce", kReduceBody);
+// Reduces the w x h corner of `in` by k along the axes asked, into the
+// outW x outH corner of `out`.
+void reduce(GLuint in, GLsizei w, GLsizei h, GLuint out, GLsizei outW, GLsizei outH, int k, bool x, bool y) {
+  std::string defines = std::string("#define REDUCE_X ") + (x ? "1" : "0") + "\n#define REDUCE_Y " + (y ? "1" : "0") + "\n";
+  if (k <= kMaxFixedFactor) defines += "#define FACTOR " + std::to_string(k) + "\n";
+  const GLuint prog = program(("blur reduce " + defines).c_str(), (defines + kReduceBody).c_str());
   useProgram(prog, in, false);
-  setInt2(prog, "last", inW - 1, inH - 1);
-  setInt2(prog, "step", alongX ? 1 : 0, alongX ? 0 : 1);
+  setInt2(prog, "last", w - 1, h - 1);
   setInt(prog, "factor", k);
   drawInto(out, outW, outH, false);
 }
@@ -150,24 +178,31 @@ void blur(const Image &src, GLuint target, double sigma, bool flip) {
   const Plan plan = planFor(sigma);
   if (plan.factor == 1) {
     const GLuint work = scratch(Scratch::Work, w, h, src.scratchFormat);
-    line(src.tex, work, w, h, true, sigma, false);
-    line(work, target, w, h, false, sigma, flip);
+    line(src.tex, work, w, h, 0, sigma, false);
+    line(work, target, w, h, 1, sigma, flip);
     return;
   }
   const int k = plan.factor;
   const GLsizei lw = (w + k - 1) / k + 2, lh = (h + k - 1) / k + 2;  // the level, margins included
   const GLsizei tw = (w + 1) / 2 + 2, th = (h + 1) / 2 + 2;          // its textures, sized for k = 2
-  const GLuint columns = scratch(Scratch::Columns, tw, h, src.scratchFormat);
   const GLuint a = scratch(Scratch::LevelA, tw, th, src.scratchFormat);
   const GLuint b = scratch(Scratch::LevelB, tw, th, src.scratchFormat);
-  reduce(src.tex, columns, w, h, lw, h, true, k);
-  reduce(columns, a, lw, h, lw, lh, false, k);
-  line(a, b, lw, lh, true, plan.sigma, false);
-  line(b, a, lw, lh, false, plan.sigma, false);
+  if (k <= kMaxFixedFactor) {
+    reduce(src.tex, w, h, a, lw, lh, k, true, true);
+  } else {
+    const GLuint strip = scratch(Scratch::Strip, (w + kMaxFixedFactor) / (kMaxFixedFactor + 1) + 2, h,
+                                 src.scratchFormat);
+    reduce(src.tex, w, h, strip, lw, h, k, true, false);
+    reduce(strip, lw, h, a, lw, lh, k, false, true);
+  }
+  line(a, b, lw, lh, 0, plan.sigma, false);
+  line(b, a, lw, lh, 1, plan.sigma, false);
+
+  // Output pixel centre c (in pixels) reads the level at c / k + 1 texels.
   const GLuint prog = program("blur enlarge", kEnlargeBody);
   useProgram(prog, a, true);
-  setFloat(prog, "factor", GLfloat(k));
-  setFloat2(prog, "texSize", GLfloat(tw), GLfloat(th));
+  setFloat2(prog, "scale", GLfloat(double(w) / k / tw), GLfloat(double(h) / k / th));
+  setFloat2(prog, "offset", GLfloat(1.0 / tw), GLfloat(1.0 / th));
   drawInto(target, w, h, flip);
 }
 

@@ -14,9 +14,10 @@ uniform ivec2 last;
 #define SORT(a, b) { vec4 lo = min(v[a], v[b]); v[b] = max(v[a], v[b]); v[a] = lo; }
 void main() {
   ivec2 p = outPixel();
+  ivec3 xs = clamp(p.x + ivec3(-1, 0, 1), 0, last.x), ys = clamp(p.y + ivec3(-1, 0, 1), 0, last.y);
   vec4 v[9];
   for (int j = 0; j < 3; ++j)
-    for (int i = 0; i < 3; ++i) v[3 * j + i] = texelFetch(src, clamp(p + ivec2(i - 1, j - 1), ivec2(0), last), 0);
+    for (int i = 0; i < 3; ++i) v[3 * j + i] = texelFetch(src, ivec2(xs[i], ys[j]), 0);
   SORT(1, 2) SORT(4, 5) SORT(7, 8) SORT(0, 1) SORT(3, 4) SORT(6, 7)
   SORT(1, 2) SORT(4, 5) SORT(7, 8) SORT(0, 3) SORT(5, 8) SORT(4, 7)
   SORT(3, 6) SORT(1, 4) SORT(2, 5) SORT(4, 7) SORT(4, 2) SORT(6, 4)

@@ -17,9 +17,13 @@ namespace {
 const GLenum kSwitches[6] = {GL_DEPTH_TEST, GL_BLEND, GL_CULL_FACE, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_DITHER};
 
 const char *kVertexStage = R"(#version 330 core
+uniform bool flipV;
+out vec2 uv;  // 0..1 over the output, mirrored with it
 // One triangle covering the whole viewport, from the vertex index alone.
 void main() {
   vec2 corner = vec2(float((gl_VertexID & 1) << 2), float((gl_VertexID & 2) << 1)) - 1.0;
+  uv = corner * 0.5 + 0.5;
+  if (flipV) uv.y = 1.0 - uv.y;
   gl_Position = vec4(corner, 0.0, 1.0);
 }
 )";
@@ -27,6 +31,7 @@ void main() {
 const char *kPrelude = R"(#version 330 core
 uniform bool flipV;     // the output is mirrored vertically
 uniform ivec2 outSize;  // pixels of the output rectangle
+in vec2 uv;             // 0..1 over the output, mirrored with it
 out vec4 fragColor;
 // The output pixel this fragment computes.
 ivec2 outPixel() {

@@ -38,11 +38,11 @@ struct Image {
 bool describe(const char *caller, GLuint tex, Image *image);
 
 // The private temporaries, one per role and size, kept between calls.
-enum class Scratch { Work, Result, LevelA, LevelB, Columns };
+enum class Scratch { Work, Result, LevelA, LevelB, Strip };
 GLuint scratch(Scratch role, GLsizei w, GLsizei h, GLenum format);
 
 // A program of the full-screen vertex stage and `body` after the shared
-// prelude (outPixel(), fragColor); built once, cached by name.
+// prelude (outPixel(), uv, fragColor); built once, cached by name.
 GLuint program(const char *name, const char *body);
 
 // Makes prog current and binds tex on unit 0 with nearest or linear

@@ -31,7 +31,7 @@ int mirror(int c, int n) {
 }
 void main() {
   ivec2 p = outPixel();
-  uint h = hash(uint(p.x) ^ hash(uint(p.y) ^ seed));
+  uint h = hash((uint(p.y) << 16 | uint(p.x)) ^ seed);  // one per pixel below 65536 x 65536
   // Two 12-bit coordinates in -1..1 and 8 bits for staying put.
   vec2 u = vec2(uvec2(h, h >> 12) & 0xFFFu) / 2047.5 - 1.0;
   // A point of the square outside the unit disc is pulled inside: offsets

@@ -19,12 +19,14 @@ uniform int resultMode;
 uniform int mixMode;
 uniform float factor;
 const vec3 kLuma = vec3(0.299, 0.587, 0.114);
-vec4 at(ivec2 p) { return texelFetch(src, clamp(p, ivec2(0), last), 0); }
 void main() {
   ivec2 p = outPixel();
-  vec3 sw = at(p + ivec2(-1, -1)).rgb, s = at(p + ivec2(0, -1)).rgb, se = at(p + ivec2(1, -1)).rgb;
-  vec3 w = at(p + ivec2(-1, 0)).rgb, e = at(p + ivec2(1, 0)).rgb;
-  vec3 nw = at(p + ivec2(-1, 1)).rgb, n = at(p + ivec2(0, 1)).rgb, ne = at(p + ivec2(1, 1)).rgb;
+  ivec3 xs = clamp(p.x + ivec3(-1, 0, 1), 0, last.x), ys = clamp(p.y + ivec3(-1, 0, 1), 0, last.y);
+#define AT(i, j) texelFetch(src, ivec2(xs[i], ys[j]), 0)
+  vec3 sw = AT(0, 0).rgb, s = AT(1, 0).rgb, se = AT(2, 0).rgb;
+  vec3 w = AT(0, 1).rgb, e = AT(2, 1).rgb;
+  vec3 nw = AT(0, 2).rgb, n = AT(1, 2).rgb, ne = AT(2, 2).rgb;
+  vec4 c = AT(1, 1);
   vec3 gx = (se + 2.0 * e + ne) - (sw + 2.0 * w + nw);
   vec3 gy = (nw + 2.0 * n + ne) - (sw + 2.0 * s + se);
   vec3 edges;
@@ -35,7 +37,6 @@ void main() {
     edges = min(sqrt(gx * gx + gy * gy), vec3(1.0));
   }
   if (resultMode == 1 || resultMode == 3) edges = 1.0 - edges;
-  vec4 c = at(p);
   vec3 rgb = edges;
   if (mixMode == 5) rgb = c.rgb + factor * edges;
   if (mixMode == 6) rgb = c.rgb * mix(vec3(1.0), edges, factor);
