@@ -7,17 +7,15 @@ namespace gl4d::filters {
 namespace {
 
 // The median of nine by a 19-exchange network (the one of Paeth and
-// Devillard), per channel; edges clamped.
+// Devillard), per channel. The taps are constant offsets sampled nearest
+// over the whole texture, so the sampler clamps at the edges.
 const char *kMedianBody = R"(
 uniform sampler2D src;
-uniform ivec2 last;
+#define AT(i, j) textureOffset(src, uv, ivec2(i, j))
 #define SORT(a, b) { vec4 lo = min(v[a], v[b]); v[b] = max(v[a], v[b]); v[a] = lo; }
 void main() {
-  ivec2 p = outPixel();
-  ivec3 xs = clamp(p.x + ivec3(-1, 0, 1), 0, last.x), ys = clamp(p.y + ivec3(-1, 0, 1), 0, last.y);
-  vec4 v[9];
-  for (int j = 0; j < 3; ++j)
-    for (int i = 0; i < 3; ++i) v[3 * j + i] = texelFetch(src, ivec2(xs[i], ys[j]), 0);
+  vec4 v[9] = vec4[9](AT(-1, -1), AT(0, -1), AT(1, -1), AT(-1, 0), texture(src, uv), AT(1, 0),
+                      AT(-1, 1), AT(0, 1), AT(1, 1));
   SORT(1, 2) SORT(4, 5) SORT(7, 8) SORT(0, 1) SORT(3, 4) SORT(6, 7)
   SORT(1, 2) SORT(4, 5) SORT(7, 8) SORT(0, 3) SORT(5, 8) SORT(4, 7)
   SORT(3, 6) SORT(1, 4) SORT(2, 5) SORT(4, 7) SORT(4, 2) SORT(6, 4)
@@ -29,7 +27,6 @@ void main() {
 void median(GLuint in, GLuint out, GLsizei w, GLsizei h, bool flip) {
   const GLuint prog = program("median", kMedianBody);
   useProgram(prog, in, false);
-  setInt2(prog, "last", w - 1, h - 1);
   drawInto(out, w, h, flip);
 }
 

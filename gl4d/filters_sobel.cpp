@@ -10,23 +10,21 @@ namespace gl4d::filters {
 
 namespace {
 
-// Gradients by the 3 x 3 Sobel kernels (edges clamped), their magnitude per
-// channel or of the luminance, capped at 1; alpha stays the input's.
+// Gradients by the 3 x 3 Sobel kernels, their magnitude per channel or of
+// the luminance, capped at 1; alpha stays the input's. The taps are constant
+// offsets sampled nearest over the whole texture: the sampler clamps them.
 const char *kSobelBody = R"(
 uniform sampler2D src;
-uniform ivec2 last;
 uniform int resultMode;
 uniform int mixMode;
 uniform float factor;
 const vec3 kLuma = vec3(0.299, 0.587, 0.114);
 void main() {
-  ivec2 p = outPixel();
-  ivec3 xs = clamp(p.x + ivec3(-1, 0, 1), 0, last.x), ys = clamp(p.y + ivec3(-1, 0, 1), 0, last.y);
-#define AT(i, j) texelFetch(src, ivec2(xs[i], ys[j]), 0)
-  vec3 sw = AT(0, 0).rgb, s = AT(1, 0).rgb, se = AT(2, 0).rgb;
-  vec3 w = AT(0, 1).rgb, e = AT(2, 1).rgb;
-  vec3 nw = AT(0, 2).rgb, n = AT(1, 2).rgb, ne = AT(2, 2).rgb;
-  vec4 c = AT(1, 1);
+#define AT(i, j) textureOffset(src, uv, ivec2(i, j)).rgb
+  vec3 sw = AT(-1, -1), s = AT(0, -1), se = AT(1, -1);
+  vec3 w = AT(-1, 0), e = AT(1, 0);
+  vec3 nw = AT(-1, 1), n = AT(0, 1), ne = AT(1, 1);
+  vec4 c = texture(src, uv);
   vec3 gx = (se + 2.0 * e + ne) - (sw + 2.0 * w + nw);
   vec3 gy = (nw + 2.0 * n + ne) - (sw + 2.0 * s + se);
   vec3 edges;
@@ -90,7 +88,6 @@ void gl4dfSobel(GLuint in, GLuint out, GLboolean flipV) {
     const GLuint input = stillInput(src, target);
     const GLuint prog = program("sobel", kSobelBody);
     useProgram(prog, input, false);
-    setInt2(prog, "last", src.w - 1, src.h - 1);
     setInt(prog, "resultMode", settings.result);
     setInt(prog, "mixMode", settings.mix);
     setFloat(prog, "factor", settings.factor);
