@@ -16,22 +16,23 @@ uniform ivec2 last;
 uniform float radius;
 uniform uint seed;
 uniform float stay;  // chance that a pixel keeps its place
-// Integer mixing (xorshift-multiply): a well spread 32-bit hash.
+// Integer mixing (xorshift-multiply, two rounds): a well spread 32-bit hash.
+// One round is cheaper but leaves a visible lattice in neighbouring pixels.
 uint hash(uint x) {
   x ^= x >> 16; x *= 0x7feb352du;
   x ^= x >> 15; x *= 0x846ca68bu;
-  x ^= x >> 16;
-  return x;
+  return x ^ (x >> 16);
 }
-// Mirrors c back into 0..n; never takes it further from a point inside.
+// Mirrors c back into 0..n (c ^ (c >> 31) is -c - 1 for negative c); never
+// takes it further from a point inside.
 int mirror(int c, int n) {
-  c = c < 0 ? -c - 1 : c;
-  c = c > n ? 2 * n + 1 - c : c;
-  return clamp(c, 0, n);
+  c ^= c >> 31;
+  int over = n - c;
+  return clamp(n - (over ^ (over >> 31)), 0, n);
 }
 void main() {
   ivec2 p = outPixel();
-  uint h = hash((uint(p.y) << 16 | uint(p.x)) ^ seed);  // one per pixel below 65536 x 65536
+  uint h = hash((uint(p.y) << 16 | uint(p.x)) + seed);  // one per pixel below 65536 x 65536
   // Two 12-bit coordinates in -1..1 and 8 bits for staying put.
   vec2 u = vec2(uvec2(h, h >> 12) & 0xFFFu) / 2047.5 - 1.0;
   // A point of the square outside the unit disc is pulled inside: offsets

@@ -2,7 +2,7 @@
 // scenes make them. Prints each filter in milliseconds and in copies (its
 // time over that of the reference pass), the blur's radius -> copies table
 // for radii 1 to 128, and whether each target is met. The reference pass is
-// timed in the same run, right before and after each measure.
+// timed in the same run, interleaved with the filter run by run.
 //
 //   filters_bench [--runs N] [--quick]   (--quick: every 8th radius only)
 #include <algorithm>
@@ -44,14 +44,11 @@ int main(int argc, char **argv) {
   bench::openContext(argc > 0 ? 1 : 0, argv);
   bench::Target frame = bench::makeTarget(kWidth, kHeight), other = bench::makeTarget(kWidth, kHeight);
   const GLuint tex = frame.tex;
-  // A cost in copies: the filter's median time over the mean of reference
-  // timings taken just before and just after it, so that both see the same
-  // load on a shared machine.
+  // Each run of a filter is timed between two runs of the reference pass;
+  // the cost is the median of the ratios (bench::medianCopies).
+  const bench::ReferencePass reference(frame, other);
   auto copies = [&](const std::function<void()> &work, double *ms) {
-    const double before = bench::referencePassMs(frame, other);
-    *ms = bench::medianMs(work, opt.runs, 2);
-    const double after = bench::referencePassMs(frame, other);
-    return *ms / (0.5 * (before + after));
+    return bench::medianCopies(work, reference, opt.runs, 2, ms);
   };
 
   struct Row {
