@@ -20,7 +20,8 @@ struct Picture {
 std::vector<Picture> pictures() {
   return {{"mixed 64x48", 64, 48, patterns::mixed(64, 48, 1)},
           {"noise 61x37", 61, 37, patterns::noise(61, 37, 2)},
-          {"shapes 33x70", 33, 70, patterns::shapes(33, 70)}};
+          {"shapes 33x70", 33, 70, patterns::shapes(33, 70)},
+          {"noise 7x3", 7, 3, patterns::noise(7, 3, 6)}};
 }
 
 TEST_F(BlurTest, MatchesTheExactGaussianAtEveryScaleOfRadius) {
@@ -49,7 +50,8 @@ TEST_F(BlurTest, IterationsBlurLikeRepeatedGaussians) {
 
 // Between neighbouring radii the picture changes as the exact Gaussian's
 // does, within a level of 8-bit rounding: no jump where the method changes
-// scale. And the blur only ever strengthens.
+// scale. And the blur only ever strengthens (within a quarter level: the
+// rounding wobble once a picture is blurred flat).
 TEST_F(BlurTest, GrowsSmoothlyWithTheRadius) {
   for (const Picture &pic : pictures()) {
     const GLuint in = upload(pic.w, pic.h, pic.px), out = blank(pic.w, pic.h);
@@ -62,7 +64,7 @@ TEST_F(BlurTest, GrowsSmoothlyWithTheRadius) {
       const double step = ref::rmsLevels(blurred, previous), exactStep = ref::rmsLevels(exact, previousExact);
       EXPECT_LE(std::abs(step - exactStep), 1.0) << pic.name << ", radius " << r - 1 << " to " << r;
       const double strength = ref::rmsLevels(blurred, source);
-      EXPECT_GE(strength, previousStrength - 0.1) << pic.name << ", radius " << r;
+      EXPECT_GE(strength, previousStrength - 0.25) << pic.name << ", radius " << r;
       previous = blurred;
       previousExact = exact;
       previousStrength = strength;
