@@ -103,8 +103,9 @@ void main() { fragColor = texture(src, uv * scale + offset); }
 )";
 
 // The least Gaussian a level runs, in its texels: below it the level is too
-// coarse for the bilinear enlargement. Halving gets a lower floor so that it
-// takes over from the full-resolution passes early (radius 6).
+// coarse for the bilinear enlargement. The factors 2 and 3 get lower floors
+// so that they take over early (from radius 5 and 10) from passes that cost
+// more.
 double minLevelSigma(int k) { return k == 2 ? 0.55 : k == 3 ? 0.9 : 1.2; }
 
 // Variance, in full-resolution texels, that reducing by k and enlarging back
@@ -128,8 +129,11 @@ struct Plan {
   double sigma;  // of the Gaussian run at that level, in its texels
 };
 
+// The largest factor whose level Gaussian stays above its floor. From 4 on,
+// reducing and enlarging add over k * k / 3 of variance, so no factor above
+// sigma / 1.3 can do.
 Plan planFor(double sigma) {
-  for (int k = std::max(2, int(sigma / minLevelSigma(3))); k >= 2; --k) {
+  for (int k = std::max(2, int(sigma / 1.3) + 1); k >= 2; --k) {
     const double rest = (sigma * sigma - roundTripVariance(k)) / (double(k) * k);
     if (rest >= minLevelSigma(k) * minLevelSigma(k)) return {k, std::sqrt(rest)};
   }
@@ -196,8 +200,12 @@ void reduce(GLuint in, GLsizei w, GLsizei h, GLuint out, GLsizei outW, GLsizei o
   drawInto(out, outW, outH, false);
 }
 
+// Beyond this many times the texture's size a blur is flat already.
+constexpr double kMaxSigmaPerSize = 8.0;
+
 void blur(const Image &src, GLuint target, double sigma, bool flip) {
   const GLsizei w = src.w, h = src.h;
+  sigma = std::min(sigma, kMaxSigmaPerSize * std::max(w, h));
   const Plan plan = planFor(sigma);
   if (plan.factor == 1) {
     const GLuint work = scratch(Scratch::Work, w, h, src.scratchFormat);

@@ -1,5 +1,7 @@
 // What the filters do with textures they cannot work on, and after
 // gl4duClean.
+#include <algorithm>
+
 #include "filter_test.h"
 #include "patterns.h"
 
@@ -43,6 +45,18 @@ TEST_F(FilterInputsTest, ANameThatIsNoTextureIsReported) {
   EXPECT_NE(messages.find("gl4dfBlur: 987654 is not a texture"), std::string::npos) << messages;
   EXPECT_NE(messages.find("gl4dfMedian: 987654 is not a texture"), std::string::npos) << messages;
   EXPECT_TRUE(bytes(tex) == px);
+}
+
+TEST_F(FilterInputsTest, AnEnormousBlurEndsPromptlyAndFlat) {
+  const auto px = patterns::noise(40, 30, 19);
+  const GLuint tex = upload(40, 30, px);
+  gl4dfBlur(tex, tex, 128, 0xFFFFFFFFu, 0, GL_FALSE);  // sigma about 2.8e12 texels
+  const auto out = bytes(tex);
+  for (int c = 0; c < 3; ++c) {
+    int lo = 255, hi = 0;
+    for (size_t i = c; i < out.size(); i += 4) lo = std::min(lo, int(out[i])), hi = std::max(hi, int(out[i]));
+    EXPECT_LE(hi - lo, 6) << "channel " << c;
+  }
 }
 
 TEST_F(FilterInputsTest, CleaningFreesTheFiltersWhichThenStartAfresh) {
