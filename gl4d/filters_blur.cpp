@@ -182,7 +182,7 @@ void line(GLuint in, GLuint out, GLsizei w, GLsizei h, int axis, double sigma, b
                                    : "#define AXIS " + std::to_string(axis) + "\n#define TAPS " +
                                          std::to_string(taps) + "\n" + kLineBody;
   const GLuint prog = program(name.c_str(), body.c_str());
-  useProgram(prog, in, false);
+  useProgram(prog, in, Sampling::Nearest);
   setInt2(prog, "last", w - 1, h - 1);
   setFloats(prog, "weights", weights, taps + 1);
   drawInto(out, w, h, flip);
@@ -194,7 +194,7 @@ void reduce(GLuint in, GLsizei w, GLsizei h, GLuint out, GLsizei outW, GLsizei o
   std::string defines = std::string("#define REDUCE_X ") + (x ? "1" : "0") + "\n#define REDUCE_Y " + (y ? "1" : "0") + "\n";
   if (k <= kMaxFixedFactor) defines += "#define FACTOR " + std::to_string(k) + "\n";
   const GLuint prog = program(("blur reduce " + defines).c_str(), (defines + kReduceBody).c_str());
-  useProgram(prog, in, false);
+  useProgram(prog, in, Sampling::Nearest);
   setInt2(prog, "last", w - 1, h - 1);
   setInt(prog, "factor", k);
   drawInto(out, outW, outH, false);
@@ -231,7 +231,7 @@ void blur(const Image &src, GLuint target, double sigma, bool flip) {
 
   // Output pixel centre c (in pixels) reads the level at c / k + 1 texels.
   const GLuint prog = program("blur enlarge", kEnlargeBody);
-  useProgram(prog, a, true);
+  useProgram(prog, a, Sampling::Linear);
   setFloat2(prog, "scale", GLfloat(double(w) / k / tw), GLfloat(double(h) / k / th));
   setFloat2(prog, "offset", GLfloat(1.0 / tw), GLfloat(1.0 / th));
   drawInto(target, w, h, flip);

@@ -44,7 +44,7 @@ void resample(const Image &src, const Image &dst, bool flip) {
   }
   const GLuint prog = program("resample", kResampleBody);
   const double sx = double(src.w) / dst.w, sy = double(src.h) / dst.h;
-  useProgram(prog, src.tex, true);
+  useProgram(prog, src.tex, Sampling::Linear);
   setFloat2(prog, "srcSize", GLfloat(src.w), GLfloat(src.h));
   setFloat2(prog, "scale", GLfloat(sx), GLfloat(sy));
   setInt2(prog, "taps", tapsFor(sx), tapsFor(sy));

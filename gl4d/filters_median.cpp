@@ -26,7 +26,7 @@ void main() {
 
 void median(GLuint in, GLuint out, GLsizei w, GLsizei h, bool flip) {
   const GLuint prog = program("median", kMedianBody);
-  useProgram(prog, in, false);
+  useProgram(prog, in, Sampling::Nearest);
   drawInto(out, w, h, flip);
 }
 

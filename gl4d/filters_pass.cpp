@@ -52,7 +52,7 @@ struct Temporary {
 constexpr size_t kMaxTemporaries = 12;
 
 struct Resources {
-  GLuint drawFbo = 0, readFbo = 0, vao = 0, nearest = 0, linear = 0;
+  GLuint drawFbo = 0, readFbo = 0, vao = 0, samplers[3] = {};
   GLuint current = 0;  // the program useProgram made current
   std::map<std::string, GLuint> programs;
   std::vector<Temporary> temporaries;
@@ -61,13 +61,13 @@ struct Resources {
 
 Resources r;
 
-GLuint makeSampler(GLenum filter) {
+GLuint makeSampler(GLenum filter, GLenum wrap) {
   GLuint s = 0;
   glGenSamplers(1, &s);
   glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, filter);
   glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, filter);
-  glSamplerParameteri(s, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glSamplerParameteri(s, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glSamplerParameteri(s, GL_TEXTURE_WRAP_S, wrap);
+  glSamplerParameteri(s, GL_TEXTURE_WRAP_T, wrap);
   return s;
 }
 
@@ -76,8 +76,9 @@ void ensureObjects() {
   glGenFramebuffers(1, &r.drawFbo);
   glGenFramebuffers(1, &r.readFbo);
   glGenVertexArrays(1, &r.vao);
-  r.nearest = makeSampler(GL_NEAREST);
-  r.linear = makeSampler(GL_LINEAR);
+  r.samplers[int(Sampling::Nearest)] = makeSampler(GL_NEAREST, GL_CLAMP_TO_EDGE);
+  r.samplers[int(Sampling::Linear)] = makeSampler(GL_LINEAR, GL_CLAMP_TO_EDGE);
+  r.samplers[int(Sampling::Mirrored)] = makeSampler(GL_NEAREST, GL_MIRRORED_REPEAT);
 }
 
 // Switches that would change what a full-screen pass or a blit writes.
@@ -221,13 +222,13 @@ GLuint program(const char *name, const char *body) {
   return prog;
 }
 
-void useProgram(GLuint prog, GLuint tex, bool linear) {
+void useProgram(GLuint prog, GLuint tex, Sampling sampling) {
   ensureObjects();
   r.current = prog;
   glUseProgram(prog);
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, tex);
-  glBindSampler(0, linear ? r.linear : r.nearest);
+  glBindSampler(0, r.samplers[int(sampling)]);
   setInt(prog, "src", 0);
 }
 
@@ -295,8 +296,7 @@ void release() {
     glDeleteFramebuffers(1, &r.drawFbo);
     glDeleteFramebuffers(1, &r.readFbo);
     glDeleteVertexArrays(1, &r.vao);
-    glDeleteSamplers(1, &r.nearest);
-    glDeleteSamplers(1, &r.linear);
+    glDeleteSamplers(3, r.samplers);
   }
   r = Resources{};
 }

@@ -45,9 +45,13 @@ GLuint scratch(Scratch role, GLsizei w, GLsizei h, GLenum format);
 // prelude (outPixel(), uv, fragColor); built once, cached by name.
 GLuint program(const char *name, const char *body);
 
-// Makes prog current and binds tex on unit 0 with nearest or linear
-// sampling (a private sampler: the texture's own parameters stay).
-void useProgram(GLuint prog, GLuint tex, bool linear);
+// How a pass samples its input (private samplers: the texture's own
+// parameters stay): nearest or linear with edges clamped, or nearest with
+// coordinates past an edge mirrored back (GL_MIRRORED_REPEAT).
+enum class Sampling { Nearest, Linear, Mirrored };
+
+// Makes prog current and binds tex on unit 0, sampled as asked.
+void useProgram(GLuint prog, GLuint tex, Sampling sampling);
 void setInt(GLuint prog, const char *name, GLint v);
 void setInt2(GLuint prog, const char *name, GLint x, GLint y);
 void setFloat(GLuint prog, const char *name, GLfloat v);

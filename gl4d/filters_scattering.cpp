@@ -10,9 +10,13 @@ namespace gl4d::filters {
 
 namespace {
 
+// The input is sampled nearest with GL_MIRRORED_REPEAT: an offset past an
+// edge is mirrored back (texel -1 reads 0, -2 reads 1), which keeps every
+// input pixel's chance of being taken even and never lands further than the
+// offset itself from a pixel inside.
 const char *kScatterBody = R"(
 uniform sampler2D src;
-uniform ivec2 last;
+uniform vec2 texel;  // 1 / size
 uniform float radius;
 uniform uint seed;
 uniform float stay;  // chance that a pixel keeps its place
@@ -23,27 +27,17 @@ uint hash(uint x) {
   x ^= x >> 15; x *= 0x846ca68bu;
   return x ^ (x >> 16);
 }
-// Mirrors c back into 0..n (c ^ (c >> 31) is -c - 1 for negative c); never
-// takes it further from a point inside.
-int mirror(int c, int n) {
-  c ^= c >> 31;
-  int over = n - c;
-  return clamp(n - (over ^ (over >> 31)), 0, n);
-}
 void main() {
-  ivec2 p = outPixel();
-  uint h = hash((uint(p.y) << 16 | uint(p.x)) + seed);  // one per pixel below 65536 x 65536
+  uvec2 p = uvec2(gl_FragCoord.xy);
+  uint h = hash((p.y << 16 | p.x) + seed);  // one per pixel below 65536 x 65536
   // Two 12-bit coordinates in -1..1 and 8 bits for staying put.
   vec2 u = vec2(uvec2(h, h >> 12) & 0xFFFu) / 2047.5 - 1.0;
   // A point of the square outside the unit disc is pulled inside: offsets
   // stay within the radius without trigonometry.
   if (dot(u, u) > 1.0) u *= 0.5;
-  ivec2 q = p;
-  if (float(h >> 24) >= stay * 256.0) {
-    q = p + ivec2(radius * u);  // truncation toward zero: |offset| <= radius
-    q = ivec2(mirror(q.x, last.x), mirror(q.y, last.y));
-  }
-  fragColor = texelFetch(src, q, 0);
+  // Truncation toward zero keeps |offset| <= radius.
+  vec2 offset = float(h >> 24) >= stay * 256.0 ? trunc(radius * u) : vec2(0.0);
+  fragColor = texture(src, uv + offset * texel);
 }
 )";
 
@@ -73,8 +67,8 @@ void gl4dfScattering(GLuint in, GLuint out, GLuint radius, GLuint density, GLuin
     }
     const GLuint input = stillInput(src, target);
     const GLuint prog = program("scattering", kScatterBody);
-    useProgram(prog, input, false);
-    setInt2(prog, "last", src.w - 1, src.h - 1);
+    useProgram(prog, input, Sampling::Mirrored);
+    setFloat2(prog, "texel", 1.0f / src.w, 1.0f / src.h);
     setFloat(prog, "radius", static_cast<GLfloat>(std::min(radius, 1u << 20)));  // past any texture
     glUniform1ui(glGetUniformLocation(prog, "seed"), nextSeed());
     setFloat(prog, "stay", static_cast<GLfloat>(double(density) / (double(density) + 1.0)));

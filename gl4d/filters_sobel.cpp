@@ -87,7 +87,7 @@ void gl4dfSobel(GLuint in, GLuint out, GLboolean flipV) {
   run("gl4dfSobel", in, out, flipV, [&](const Image &src, GLuint target, bool flip) {
     const GLuint input = stillInput(src, target);
     const GLuint prog = program("sobel", kSobelBody);
-    useProgram(prog, input, false);
+    useProgram(prog, input, Sampling::Nearest);
     setInt(prog, "resultMode", settings.result);
     setInt(prog, "mixMode", settings.mix);
     setFloat(prog, "factor", settings.factor);
