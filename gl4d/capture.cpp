@@ -190,6 +190,17 @@ void endRun() {
   releaseRun();
 }
 
+// The disk driver warns on stderr that it is in use: in an offline run
+// that is the point, so those two lines are dropped; the rest goes through.
+SDL_LogOutputFunction sdlLog = nullptr;
+void *sdlLogData = nullptr;
+void SDLCALL quietDiskDriver(void *, int category, SDL_LogPriority priority, const char *message) {
+  if (category == SDL_LOG_CATEGORY_AUDIO &&
+      (std::strstr(message, "SDL disk i/o audio driver") || std::strstr(message, "Writing to file [")))
+    return;
+  if (sdlLog) sdlLog(sdlLogData, category, priority, message);
+}
+
 bool writeCapture(std::string *error) {
   if (!s.video.finish(error)) return false;
   if (s.frame == 0) {
@@ -263,6 +274,8 @@ bool configureSession(int argc, char **argv) {
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", soundFile.c_str(), 1);
   setenv("SDL_DISKAUDIODELAY", "0", 1);
+  SDL_LogGetOutputFunction(&sdlLog, &sdlLogData);
+  SDL_LogSetOutputFunction(quietDiskDriver, nullptr);
   startOfflineClock();
   setTicksFollowClock(true);
   return true;
