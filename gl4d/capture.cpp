@@ -132,6 +132,8 @@ void planRun() {
   if (s.stopMs <= 0.0 && !s.opt.stillsMs.empty())
     s.frameCount = static_cast<std::uint64_t>(std::llround(s.opt.stillsMs.back() * s.opt.fps / 1000.0)) + 1;
   if (s.frameCount == 0) failRun("the run has no frame before its stop time");
+  if (s.opt.capturing() && !s.opt.stillsMs.empty() && s.opt.stillsMs.back() >= s.stopMs)
+    failRun("a still is asked for after the end of the capture (--gl4d-stop)");
   for (double ms : s.opt.stillsMs) {
     const auto n = static_cast<std::uint64_t>(std::llround(ms * s.opt.fps / 1000.0));
     s.stills.push_back({std::min(n, s.frameCount - 1), ms});
@@ -157,18 +159,22 @@ void planRun() {
 // The frame as it stands in the scene manager's framebuffer (or, without
 // one, in the window's back buffer), rows bottom-up.
 void readFrame() {
-  GLint readFb = 0, packBuffer = 0, alignment = 4;
+  GLint readFb = 0, readBuffer = GL_BACK, packBuffer = 0, alignment = 4;
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFb);
   glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer);
   glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
   const GLuint fb = gl4dhGetFramebuffer();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
-  if (!fb) glReadBuffer(GL_BACK);
+  if (!fb) {
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glReadBuffer(GL_BACK);
+  }
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, s.readW, s.readH, GL_RGBA, GL_UNSIGNED_BYTE, s.pixels.data());
   glPixelStorei(GL_PACK_ALIGNMENT, alignment);
   glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer));
+  if (!fb) glReadBuffer(static_cast<GLenum>(readBuffer));
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFb));
 }
 
