@@ -1,0 +1,27 @@
+// Records the image-filter calls a scene makes (blur, scattering, copy), in
+// order, and still runs the layer's own filters: the test executable's
+// definitions stand in front of the layer's, which they reach by dlsym.
+#pragma once
+
+#include "gl4d/api.h"
+
+#include <string>
+#include <vector>
+
+namespace filter_spy {
+
+struct Call {
+  std::string name;  // "blur", "scattering" or "copy"
+  GLuint in, out;
+  GLuint radius;      // blur and scattering
+  GLuint iterations;  // blur; density for scattering
+  GLuint weightMap;
+  GLboolean flipV;
+};
+
+extern std::vector<Call> calls;
+
+// The calls named name, in order.
+std::vector<Call> only(const std::string &name);
+
+}  // namespace filter_spy
