@@ -10,6 +10,7 @@
 namespace filter_spy {
 
 std::vector<Call> calls;
+void (*beforeCall)(const Call &) = nullptr;
 
 std::vector<Call> only(const std::string &name) {
   std::vector<Call> out;
@@ -42,7 +43,9 @@ struct Nested {
 
 void record(const char *name, GLuint in, GLuint out, GLuint radius, GLuint iterations, GLuint weightMap,
             GLboolean flipV) {
-  if (depth == 0) filter_spy::calls.push_back({name, in, out, radius, iterations, weightMap, flipV});
+  if (depth != 0) return;
+  filter_spy::calls.push_back({name, in, out, radius, iterations, weightMap, flipV});
+  if (filter_spy::beforeCall) filter_spy::beforeCall(filter_spy::calls.back());
 }
 
 }  // namespace

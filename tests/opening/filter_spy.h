@@ -20,6 +20,9 @@ struct Call {
 };
 
 extern std::vector<Call> calls;
+// Called with each recorded call before the filter runs (may be null): a
+// test reads there what the scene had set up for that call.
+extern void (*beforeCall)(const Call &);
 
 // The calls named name, in order.
 std::vector<Call> only(const std::string &name);
