@@ -54,14 +54,14 @@ class Huit : public hf::GlTest {
         huit(1);
       }
       frame_.bind();
-      if (s.t == 12.0) prepareHostileState();
+      if (s.t == 23.5) prepareHostileState();  // unblurred: the figure is sharp
       filter_spy::calls.clear();
       huit(2);
       s.filters = filter_spy::calls;
       s.neiges = audio_double::neiges;
       s.blurRadius = _blurRadius;
       s.scale = 2.0f * opening_test::uniformMat4(_texProgId, "pm")[0];  // "pm" x scale is 0.5 s
-      if (s.t == 12.0) recordStateAfterDraw();
+      if (s.t == 23.5) recordStateAfterDraw();
       if (s.t == 21.5) handedOver_ = hf::readTexture(_texOut), shownAtHandOver_ = frame_.pixels();
       if (s.t == 22.5) fullSize_ = frame_.pixels();
       glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTex_);

@@ -27,7 +27,7 @@ struct Shot {
 
 // The handed-over picture: over black, a mid-grey square in the middle with
 // a dim corner and a tinted corner; what is not black must turn red.
-const int sx0 = 80, sy0 = 45, sx1 = 240, sy1 = 135;
+const int sx0 = 40, sy0 = 20, sx1 = 280, sy1 = 160;
 std::vector<std::uint8_t> handedPicture() {
   std::vector<std::uint8_t> t(static_cast<size_t>(W) * H * 4, 0);
   for (int y = 0; y < H; ++y)
@@ -35,7 +35,7 @@ std::vector<std::uint8_t> handedPicture() {
       std::uint8_t *p = &t[(static_cast<size_t>(y) * W + x) * 4];
       p[3] = 255;
       if (x < sx0 || x >= sx1 || y < sy0 || y >= sy1) continue;
-      const bool dim = x < 120 && y < 75, tinted = x >= 200 && y >= 105;
+      const bool dim = x < 120 && y < 80, tinted = x >= 200 && y >= 100;
       p[0] = dim ? 2 : tinted ? 60 : 128;
       p[1] = dim ? 2 : tinted ? 200 : 128;
       p[2] = dim ? 2 : tinted ? 100 : 128;
@@ -151,11 +151,11 @@ TEST_F(Rouge, WhatIsNotBlackTurnsSaturatedRedAndNothingGreenOrBlueRemains) {
   // Deep inside each part of the square and far outside it, at the first
   // frame (blur 16, scattering 21): grey, dim and tinted all saturate.
   const auto &first = film_[0].pixels;
-  for (auto [x, y] : {std::pair{160, 90}, {100, 60}, {220, 120}})
+  for (auto [x, y] : {std::pair{160, 90}, {80, 50}, {240, 130}})
     EXPECT_TRUE(pixel(first, x, y).r == 255 && pixel(first, x, y).a == 255) << x << ", " << y << ": "
                                                                             << pixel(first, x, y);
-  EXPECT_EQ(pixel(first, 20, 20).r, 0);
-  EXPECT_EQ(pixel(first, 300, 160).r, 0);
+  EXPECT_EQ(pixel(first, 3, 3).r, 0);
+  EXPECT_EQ(pixel(first, 316, 176).r, 0);
 }
 
 TEST_F(Rouge, TheDissolveBuildsUpFromFrameToFrame) {
