@@ -1,6 +1,7 @@
 // The scenes of the show, in sections: the GL objects they share, small
-// helpers for full-frame passes, the cross-fade, the colour screens, and the
-// scenes still to come (placeholders that clear to a colour of their own).
+// helpers for full-frame passes, the cross-fade, the colour screens, the
+// opening scenes, and the scenes still to come (placeholders that clear to a
+// colour of their own).
 #include "animations.h"
 
 #include <atomic>

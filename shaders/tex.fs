@@ -24,16 +24,20 @@ float spot(vec2 uv, vec2 centre) {
   return exp(-dot(d, d) / (2.0 * SPOT_SIGMA * SPOT_SIGMA));
 }
 
-// Pseudo-random value in [0, 1) for a pixel and a seed.
-float hash(vec2 p, vec2 seed) {
-  return fract(sin(dot(p + seed * 1013.0, vec2(12.9898, 78.233))) * 43758.5453);
+// Pseudo-random value in [0, 1) for a seed.
+float hash(vec2 seed) {
+  return fract(sin(dot(seed * 1013.0, vec2(12.9898, 78.233))) * 43758.5453);
 }
 
-// The fade is far below one 8-bit level a pass: dithering before the frame
-// rounds it makes it hold on average (black, with no light to lose, stays
-// black: the dither never reaches half a level).
+// The fade is far below one 8-bit level a pass, so it holds only on average:
+// an offset of up to half a level, drawn afresh at every pass from its spot,
+// is added before the frame rounds it. The offset is the same over the whole
+// frame: the blur that follows each pass averages the pixels around each
+// one, and would cancel an offset that changed from pixel to pixel (and show
+// the edges of one that changed from block to block). Black, with no light
+// to lose, stays black: the offset never reaches half a level.
 vec3 fadeTrail(vec3 c) {
-  return max(c * TRAIL_KEEP + (hash(gl_FragCoord.xy, pt) - 0.5) / 255.0, 0.0);
+  return max(c * TRAIL_KEEP + (hash(pt) - 0.5) / 255.0, 0.0);
 }
 
 void main() {

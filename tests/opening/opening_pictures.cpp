@@ -7,7 +7,8 @@
 // these show times into the folder:
 //   huit_2s.png (huit 1 s in), huit_13s.png (12 s in), huit_loud.png (the
 //   frame after the roughest block from 10 s until the snow can start, at
-//   16 s), huit_19s.png (the snow grown), rouge_22s.png, rouge_25s.png,
+//   16 s), huit_17s.png, huit_18s.png and huit_19s.png (the snow growing),
+//   rouge_22s.png, rouge_25s.png,
 //   beep_30s.png, beep_38s.png
 // and prints the sound measures the scenes saw. beep costs about 130
 // reference passes a frame: with a trace window of S seconds, beep's frames
@@ -43,10 +44,12 @@ struct Wanted {
   bool done = false;
 };
 std::vector<Wanted> wanted = {
-    {"huit", "huit_2s.png", 2000},   {"huit", "huit_13s.png", 13000}, {"huit", "huit_19s.png", 19000},
+    {"huit", "huit_2s.png", 2000},   {"huit", "huit_13s.png", 13000}, {"huit", "huit_17s.png", 17000},
+    {"huit", "huit_18s.png", 18000}, {"huit", "huit_19s.png", 19000},
     {"rouge", "rouge_22s.png", 22000},
     {"rouge", "rouge_25s.png", 25000}, {"beep", "beep_30s.png", 30000}, {"beep", "beep_38s.png", 38000},
 };
+int lastPathLength = 0;  // of the latest block
 bool loudPending = false;
 int loudest = 0;
 double loudAt = 0.0;
@@ -66,7 +69,8 @@ void afterDraw(const char *scene) {
   for (Wanted &w : wanted)
     if (!w.done && w.scene == scene && showMs() >= w.ms) {
       saveFrame(w.file);
-      std::printf("%s at %.3f s\n", w.file.c_str(), showMs() / 1000.0);
+      std::printf("%s at %.3f s (last block's path length %d)\n", w.file.c_str(), showMs() / 1000.0,
+                  lastPathLength);
       w.done = true;
     }
   if (loudPending && std::string(scene) == "huit") {
@@ -148,6 +152,7 @@ int main(int argc, char **argv) {
       std::fill(block.begin(), block.end(), 0);
       mixCallback(nullptr, reinterpret_cast<Uint8 *>(block.data()), 4096);
       const Measures m = measure(block.data(), 4096);
+      lastPathLength = m.pathLength;
       const double t = nextBlock / 1000.0;
       if (t >= 10.0 && t < 21.04) huitLengths.push_back(m.pathLength);
       if (t >= 10.0 && t < 16.0 && m.pathLength > loudest) loudest = m.pathLength, loudAt = t, loudPending = true;
