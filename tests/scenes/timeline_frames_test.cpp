@@ -126,6 +126,7 @@ TEST_F(OpeningRows, NoirFadesIntoHuitsFigureWhichComesIntoFocus) {
 // sound on to the snow decay.
 TEST_F(OpeningRows, HuitHandsItsPictureToRougeWhichFadesIntoVert) {
   ASSERT_TRUE(frameAt(1000, 1));
+  ASSERT_TRUE(frameAt(20000, 2));  // grown: the next frame draws the figure at full size
   ASSERT_TRUE(frameAt(21030, 2));
   ASSERT_TRUE(frameAt(21100, 3, "row3_rouge.png"));
   const Look red = lookOf(pixels);
