@@ -46,7 +46,7 @@ struct Still {
 
 struct Session {
   LayerOptions opt;
-  bool offline = false;
+  std::atomic<bool> offline{false};  // read by the sound thread too
   std::string tmpDir;  // the capture's working files, beside its output
   double showLengthMs = -1.0;
   GLuint frameW = 0, frameH = 0;  // the scene manager's frame, once known
