@@ -19,7 +19,7 @@ in float vsoAlong;  // the bee: position along its long axis, -1..1
 flat in vec3 vsoEye;
 out vec4 fragColor;
 
-const vec3 AMBIENT = vec3(0.09, 0.1, 0.16);  // a bluish sky
+const vec3 AMBIENT = vec3(0.1, 0.12, 0.22);  // a bluish sky
 const float FALLOFF = 0.015;    // light / (1 + FALLOFF * distance^2)
 const float STRIPES = 1.6;      // stripe periods per unit of the body's long axis
 const float GROUND_EDGE = 44.0; // the ground fades into the backdrop from here...

@@ -84,16 +84,17 @@ vec3 relief(vec2 xz, vec2 d) {
 }
 
 // Far from the eye a vertex of the 512 x 512 grid moves onto a coarser
-// lattice of the grid (every 2nd, 4th, 8th or 16th vertex, doubling every
-// LOD_NEAR units), so that the triangles there collapse and only a few
-// remain, each about as wide on screen as the near ones. The level is taken
-// per block of 16 x 16 vertices, so neighbours move consistently and the
-// ground keeps no holes; the grid is centred under the eye.
+// lattice of the grid (every 2nd, 4th, 8th or 16th vertex, a level more each
+// time the distance doubles past LOD_NEAR), so that the triangles there
+// collapse and the few left are about as wide on screen as the near ones.
+// The level is taken per block of 16 x 16 vertices, from the block's
+// distance to the eye, so neighbours move consistently and the ground keeps
+// no holes. Returns the position in the grid's unit square.
 const float LOD_NEAR = 5.0;
-vec2 coarsened(vec2 m) {
+vec2 coarsened(vec2 m, vec3 eye) {
   ivec2 i = ivec2(floor((m + 1.0) * 255.5 + 0.5));  // vertex index, 0..511
-  vec2 block = vec2((i >> 4) * 16 + 8) - 255.5;      // its block's centre, from the grid's
-  float dist = length(block) * 2.0 * ts / 511.0;
+  vec2 block = vec2((i >> 4) * 16 + 8) / 255.5 - 1.0;
+  float dist = length(tt + ts * block - eye.xz);
   int level = clamp(int(floor(log2(max(dist, 1.0) / LOD_NEAR))) + 1, 0, 4);
   i &= ~((1 << level) - 1);
   return vec2(i) / 255.5 - 1.0;
@@ -102,7 +103,8 @@ vec2 coarsened(vec2 m) {
 vec3 eyeOf(mat4 v) { return -transpose(mat3(v)) * v[3].xyz; }
 
 void main() {
-  vec2 m = coarsened(vsiPosition.xz);
+  vec3 eye = eyeOf(view);
+  vec2 m = coarsened(vsiPosition.xz, eye);
   vec2 xz = tt + ts * m;
   // Finite differences one vertex away: the unit square spans -1..1.
   vec2 d = 2.0 * offset * ts;
@@ -115,6 +117,6 @@ void main() {
   // Tiles fixed in the world, like the relief.
   vsoTexCoord = xz / TILE;
   vsoAlong = vsiPosition.z;
-  vsoEye = eyeOf(view);
+  vsoEye = eye;
   gl_Position = proj * (view * world);
 }
