@@ -56,7 +56,7 @@ void freeTarget(Target &t) {
   t = Target{};
 }
 
-double referencePassMs(const Target &src, const Target &dst) {
+ReferencePass::ReferencePass(const Target &src, const Target &dst) : src_(src), dst_(dst) {
   static const char *vs =
       "#version 330 core\n"
       "const vec2 corners[3] = vec2[](vec2(-1.0, -1.0), vec2(3.0, -1.0), vec2(-1.0, 3.0));\n"
@@ -69,30 +69,63 @@ double referencePassMs(const Target &src, const Target &dst) {
   GLuint shaders[2] = {glCreateShader(GL_VERTEX_SHADER), glCreateShader(GL_FRAGMENT_SHADER)};
   glShaderSource(shaders[0], 1, &vs, nullptr);
   glShaderSource(shaders[1], 1, &fs, nullptr);
-  const GLuint program = glCreateProgram();
+  program_ = glCreateProgram();
   for (GLuint s : shaders) {
     glCompileShader(s);
-    glAttachShader(program, s);
+    glAttachShader(program_, s);
   }
-  glLinkProgram(program);
-  GLuint vao = 0;
-  glGenVertexArrays(1, &vao);
-  const double ms = medianMs([&] {
-    glBindFramebuffer(GL_FRAMEBUFFER, dst.fbo);
-    glViewport(0, 0, dst.w, dst.h);
-    glUseProgram(program);
-    glBindVertexArray(vao);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, src.tex);
-    glDrawArrays(GL_TRIANGLES, 0, 3);
-  });
+  glLinkProgram(program_);
+  for (GLuint s : shaders) glDeleteShader(s);
+  glGenVertexArrays(1, &vao_);
+}
+
+ReferencePass::~ReferencePass() {
+  glDeleteVertexArrays(1, &vao_);
+  glDeleteProgram(program_);
+}
+
+void ReferencePass::draw() const {
+  glBindFramebuffer(GL_FRAMEBUFFER, dst_.fbo);
+  glViewport(0, 0, dst_.w, dst_.h);
+  glUseProgram(program_);
+  glBindVertexArray(vao_);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, src_.tex);
+  glDrawArrays(GL_TRIANGLES, 0, 3);
   glBindVertexArray(0);
   glUseProgram(0);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  glDeleteVertexArrays(1, &vao);
-  glDeleteProgram(program);
-  for (GLuint s : shaders) glDeleteShader(s);
-  return ms;
+}
+
+double referencePassMs(const Target &src, const Target &dst) {
+  const ReferencePass pass(src, dst);
+  return medianMs([&] { pass.draw(); });
+}
+
+double medianCopies(const std::function<void()> &work, const ReferencePass &reference, int runs, int warmups,
+                    double *ms) {
+  auto timed = [](const std::function<void()> &f) {
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    glFinish();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  };
+  const std::function<void()> ref = [&] { reference.draw(); };
+  for (int i = 0; i < warmups; ++i) {
+    work();
+    reference.draw();
+  }
+  glFinish();
+  std::vector<double> ratios, times;
+  for (int i = 0; i < runs; ++i) {
+    const double before = timed(ref), t = timed(work), after = timed(ref);
+    ratios.push_back(2.0 * t / (before + after));
+    times.push_back(t);
+  }
+  std::sort(ratios.begin(), ratios.end());
+  std::sort(times.begin(), times.end());
+  if (ms) *ms = times[times.size() / 2];
+  return ratios[ratios.size() / 2];
 }
 
 }  // namespace bench

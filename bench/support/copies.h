@@ -28,4 +28,25 @@ void freeTarget(Target &t);
 // Median time of the reference pass from src into dst (same size).
 double referencePassMs(const Target &src, const Target &dst);
 
+// The reference pass, built once, drawn run by run beside other work.
+class ReferencePass {
+ public:
+  ReferencePass(const Target &src, const Target &dst);
+  ~ReferencePass();
+  ReferencePass(const ReferencePass &) = delete;
+  ReferencePass &operator=(const ReferencePass &) = delete;
+  void draw() const;  // one pass; leaves framebuffer 0, program 0 and no vertex array bound
+
+ private:
+  Target src_, dst_;
+  GLuint program_ = 0, vao_ = 0;
+};
+
+// Cost of work in copies, robust to a shared machine's changing load: each
+// run of work is timed between two runs of the reference pass, and the
+// result is the median of the runs' ratios. *ms, if given, receives the
+// median time of work.
+double medianCopies(const std::function<void()> &work, const ReferencePass &reference, int runs = 15,
+                    int warmups = 3, double *ms = nullptr);
+
 }  // namespace bench

@@ -1,6 +1,7 @@
-// The real honeyfold started in a scratch directory. It is ended right after
-// the extraction: with the X11 video driver and no display the window cannot
-// open and main returns 1.
+// The real honeyfold started in a scratch directory. In an empty one it goes
+// on past the extraction and ends in the audio start-up, the module being
+// missing; with the archives it is ended right after the extraction (with the
+// X11 video driver and no display the window cannot open: main returns 1).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,9 +18,10 @@ hf::ProgramRun startWithoutWindow(const std::string &dir) {
   return hf::runProgram({kProgram}, dir, {"SDL_VIDEODRIVER=x11"}, {"DISPLAY", "WAYLAND_DISPLAY"});
 }
 
-TEST(UnzipStartup, InAnEmptyDirectoryEveryMemberIsReportedMissing) {
+TEST(UnzipStartup, InAnEmptyDirectoryEveryMemberIsReportedMissingThenTheAudioStartUpEndsIt) {
   const std::string dir = hf::makeTempDir("honeyfold-start");
-  const hf::ProgramRun run = startWithoutWindow(dir);
+  const hf::ProgramRun run =
+      hf::runProgram({kProgram}, dir, {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy"}, {});
   const std::vector<std::string> files = hf::filesUnder(dir);
   hf::removeTree(dir);
 
@@ -27,7 +29,10 @@ TEST(UnzipStartup, InAnEmptyDirectoryEveryMemberIsReportedMissing) {
   for (const std::string &name : hf::shaderMemberNames())
     expected.push_back("file " + name + " not found in the zipfile");
   EXPECT_EQ(hf::splitLines(run.out), expected);
-  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.status, 251) << run.err;
+  const std::vector<std::string> errors = hf::splitLines(run.err);
+  ASSERT_FALSE(errors.empty());
+  EXPECT_EQ(errors.back().rfind("Erreur lors du Mix_LoadMUS: ", 0), 0u) << run.err;
   EXPECT_TRUE(files.empty());
 }
 
