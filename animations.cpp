@@ -371,6 +371,18 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   if (!blend) glDisable(GL_BLEND);
 }
 
+// A sphere of the bee, in the bee's frame: raised by y and moved forward by
+// z, scaled by (sx, sy, sz), in colour c.
+static void spherePart(GLfloat y, GLfloat z, GLfloat sx, GLfloat sy, GLfloat sz, const GLfloat *c) {
+  gl4duPushMatrix();
+  if (y != 0.0f || z != 0.0f) gl4duTranslatef(0.0f, y, z);
+  gl4duScalef(sx, sy, sz);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  glUniform4fv(uniformOf(_pId[0], "couleur"), 1, c);
+  gl4dgDraw(_sphere);
+}
+
 // One wing: amplitude a degrees about the body's long axis, on side s.
 static void wing(GLfloat a, GLfloat s, GLfloat da) {
   gl4duPushMatrix();
@@ -404,21 +416,9 @@ static void bee_draw(GLfloat da) {
   gl4duTranslatef(_bee[0], _bee[1], _bee[2]);
   gl4duRotatef(180.0f, 0.0f, 1.0f, 0.0f);
 
-  gl4duPushMatrix();
-  gl4duScalef(0.12f, 0.12f, 0.4f);
-  gl4duSendMatrices();
-  gl4duPopMatrix();
-  glUniform4fv(uniformOf(p, "couleur"), 1, white);
-  gl4dgDraw(_sphere);
-
-  gl4duPushMatrix();
-  gl4duTranslatef(0.0f, 0.05f, 0.48f);
-  gl4duScalef(0.1f, 0.1f, 0.1f);
-  gl4duSendMatrices();
-  gl4duPopMatrix();
-  glUniform4fv(uniformOf(p, "couleur"), 1, black);
-  gl4dgDraw(_sphere);
-
+  // The body, stretched along the bee's axis, then the head before it.
+  spherePart(0.0f, 0.0f, 0.12f, 0.12f, 0.4f, white);
+  spherePart(0.05f, 0.48f, 0.1f, 0.1f, 0.1f, black);
   wing(-30.0f, -1.0f, da);
   wing(30.0f, 1.0f, da);
 
@@ -440,8 +440,8 @@ struct LightSet {
 // Lights "Lp" and "Lc" for both lit programs: light 0 fixed above the start,
 // three circling the eye. The eye's x is ox + bx and its z oz + bz (offset
 // and bee coordinate); the circles are summed in double, term by term.
-static void sendLights(const LightSet &set, GLfloat scale, GLfloat t, const GLfloat heights[3], GLfloat ox,
-                       GLfloat bx, GLfloat oz, GLfloat bz) {
+static void sendLights(const LightSet &set, GLfloat scale, GLfloat t, const GLfloat heights[3], GLfloat ox, GLfloat bx,
+                       GLfloat oz, GLfloat bz) {
   const double tt = t;
   const double x[3] = {16.5 * std::cos(7.0 * tt) + 0.0, 9.5 * std::cos(9.0 * tt) + 1.0, 9.5 * std::cos(3.0 * tt) - 4.0};
   const double z[3] = {20.9 * std::sin(8.0 * tt) - 15.0, 20.9 * std::sin(-12.0 * tt) + 2.0,
@@ -494,9 +494,10 @@ struct RigClock {
   GLfloat t0 = -1.0f, prevT = 0.0f;
 };
 
-static const LightSet lightsX = {40.0f, {{0.8f, 0.8f, 0.4f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.1f, 0.1f}, {0.1f, 1.0f, 0.1f}}};
-static const LightSet lightsY = {
-    4000.0f, {{0.2f, 0.2f, 0.2f}, {0.5f, 0.5f, 2.0f}, {2.0f, 0.8f, 0.8f}, {0.3f, 0.3f, 0.8f}}};
+static const LightSet lightsX = {40.0f,
+                                 {{0.8f, 0.8f, 0.4f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.1f, 0.1f}, {0.1f, 1.0f, 0.1f}}};
+static const LightSet lightsY = {4000.0f,
+                                 {{0.2f, 0.2f, 0.2f}, {0.5f, 0.5f, 2.0f}, {2.0f, 0.8f, 0.8f}, {0.3f, 0.3f, 0.8f}}};
 
 static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights) {
   const Switches entry = saveSwitches();
@@ -549,12 +550,13 @@ static GLfloat takeOffBeat(GLfloat t) {
   const GLfloat r = (t - 5.83f) / 3.33f;
   if (r > 1.0f) return static_cast<GLfloat>(M_PI / 3.0);
   const GLfloat q = r * r;
-  return static_cast<GLfloat>((0.1f * q + 0.9 * std::fabs(std::sin(2.5 * M_PI * q))) * M_PI / 3.0);
+  const double beat = 0.1f * q + static_cast<double>(0.9f) * std::fabs(std::sin(2.5 * M_PI * q));
+  return static_cast<GLfloat>(beat * M_PI / 3.0);
 }
 
 // Phases 4 and 5: a flutter between pi/3 and pi/3 + 0.05, anew every frame.
 static GLfloat randomBeat(void) {
-  return static_cast<GLfloat>(static_cast<GLfloat>(rand()) * 4.656613e-10f / 20.0f + M_PI / 3.0);
+  return static_cast<GLfloat>(static_cast<GLfloat>(rand()) * 0x1p-31f / 20.0f + M_PI / 3.0);
 }
 
 // Phase 4: the camera closes on the chase camera faster and faster.

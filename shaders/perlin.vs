@@ -84,28 +84,30 @@ vec3 relief(vec2 xz, vec2 d) {
 }
 
 // Far from the eye a vertex of the 512 x 512 grid moves onto a coarser
-// lattice of the grid (every 2nd, 4th, 8th or 16th vertex, a level more each
+// lattice, one of every 2, 4, 8 or 16 vertex spacings (a level more each
 // time the distance doubles past LOD_NEAR), so that the triangles there
 // collapse and the few left are about as wide on screen as the near ones.
-// The level is taken per block of 16 x 16 vertices, from the block's
-// distance to the eye, so neighbours move consistently and the ground keeps
-// no holes. Returns the position in the grid's unit square.
-const float LOD_NEAR = 5.0;
+// The coarse lattices are fixed in the world, so the far hills do not swim
+// as the grid slides along under the eye. The level is taken per block of
+// 16 x 16 vertices from the block's distance to the eye, so neighbours move
+// consistently and the ground keeps no holes. Returns world x and z.
+const float LOD_NEAR = 2.5;
 vec2 coarsened(vec2 m, vec3 eye) {
   ivec2 i = ivec2(floor((m + 1.0) * 255.5 + 0.5));  // vertex index, 0..511
   vec2 block = vec2((i >> 4) * 16 + 8) / 255.5 - 1.0;
   float dist = length(tt + ts * block - eye.xz);
   int level = clamp(int(floor(log2(max(dist, 1.0) / LOD_NEAR))) + 1, 0, 4);
-  i &= ~((1 << level) - 1);
-  return vec2(i) / 255.5 - 1.0;
+  vec2 xz = tt + ts * m;
+  float spacing = float(1 << level) * ts / 255.5;
+  return level == 0 ? xz : floor(xz / spacing + 0.5) * spacing;
 }
 
 vec3 eyeOf(mat4 v) { return -transpose(mat3(v)) * v[3].xyz; }
 
 void main() {
   vec3 eye = eyeOf(view);
-  vec2 m = coarsened(vsiPosition.xz, eye);
-  vec2 xz = tt + ts * m;
+  vec2 xz = coarsened(vsiPosition.xz, eye);
+  vec2 m = (xz - tt) / ts;
   // Finite differences one vertex away: the unit square spans -1..1.
   vec2 d = 2.0 * offset * ts;
   vec3 r = relief(xz, d);

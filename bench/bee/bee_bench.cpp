@@ -5,8 +5,8 @@
 // chase and its edge filters; target <= 25 copies), bee4 in relief and
 // bee6 (scattering and a blur that widens with its clock).
 //   bench_bee [width height]
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <vector>
@@ -39,21 +39,23 @@ void chaseSetUp(const GLfloat *p) {
   glEnable(GL_BLEND);
 }
 
-// Cost in copies on a shared machine: each round times the reference pass
-// and then the work (median of three runs), and the median of the rounds'
-// ratios is kept. Returns the ratio; ms gets the work's median time.
+// Cost in copies on a shared machine: each round times one run of the work
+// between two reference passes and divides by their mean; the median of
+// nine rounds' ratios is kept. ms gets the median time of the work.
 double copiesOf(const bench::Target &src, const bench::Target &dst, const std::function<void()> &work, double &ms) {
+  bench::medianMs(work, 1, 2);  // warm-up
   std::vector<double> ratios, times;
-  for (int round = 0; round < 7; ++round) {
-    const double reference = bench::referencePassMs(src, dst);
-    const double t = bench::medianMs(work, 3, 1);
-    ratios.push_back(t / reference);
+  for (int round = 0; round < 9; ++round) {
+    const double before = bench::referencePassMs(src, dst);
+    const double t = bench::medianMs(work, 1, 0);
+    const double after = bench::referencePassMs(src, dst);
+    ratios.push_back(2.0 * t / (before + after));
     times.push_back(t);
   }
   std::sort(ratios.begin(), ratios.end());
   std::sort(times.begin(), times.end());
-  ms = times[3];
-  return ratios[3];
+  ms = times[4];
+  return ratios[4];
 }
 
 }  // namespace
@@ -83,39 +85,36 @@ int main(int argc, char **argv) {
   std::printf("%d x %d, reference pass %.3f ms\n", W, H, bench::referencePassMs(src, dst));
   auto report = [&](const char *what, const std::function<void()> &work, const char *target = "") {
     double ms = 0.0;
-    const double copies = copiesOf(src, dst, [&] {
-      // The reference pass binds its own target.
-      bindFrame();
-      work();
-    }, ms);
+    const double copies = copiesOf(
+        src, dst,
+        [&] {
+          // The reference pass binds its own target.
+          bindFrame();
+          work();
+        },
+        ms);
     std::printf("  %-44s %8.2f ms %7.2f copies%s\n", what, ms, copies, target);
   };
 
   chaseSetUp(flat);
   report("backdrop with its three filters", [] {
-           glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-           fond(1.0);
-         });
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    fond(1.0);
+  });
   report("landscape, flat", [] {
-           glClear(GL_DEPTH_BUFFER_BIT);
-           grid_draw(0.0f, 0.0f, 2.0f);
-         });
+    glClear(GL_DEPTH_BUFFER_BIT);
+    grid_draw(0.0f, 0.0f, 2.0f);
+  });
   chaseSetUp(relief);
   report("landscape, relief 2", [] {
-           glClear(GL_DEPTH_BUFFER_BIT);
-           grid_draw(0.0f, 2.0f, _bee[2] + 4.0f);
-         });
+    glClear(GL_DEPTH_BUFFER_BIT);
+    grid_draw(0.0f, 2.0f, _bee[2] + 4.0f);
+  });
   report("bee", [] { bee_draw(1.085f); });
-  report("whole bee2 frame", [] {
-           bee2(2);
-         },
-         " (target <= 25)");
-  report("whole subbeeX frame in relief (no filter)", [] {
-           subbeeX(relief);
-         });
-  report("whole bee6 frame (blur 10 and up)", [] {
-           bee6(2);
-         });
+  report(
+      "whole bee2 frame", [] { bee2(2); }, " (target <= 25)");
+  report("whole subbeeX frame in relief (no filter)", [] { subbeeX(relief); });
+  report("whole bee6 frame (blur 10 and up)", [] { bee6(2); });
   gl4duClean(GL4DU_ALL);
   bench::freeTarget(src);
   bench::freeTarget(dst);

@@ -2,9 +2,8 @@
 // clock: the camera's set-up and five phases, the wing beat, the bee's
 // take-off, the lights' fade and the backdrop's late start. The flight's
 // speed law is also run on its own, frame by frame.
-#include <glm/gtc/matrix_transform.hpp>
-
 #include <cstdlib>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "animations.cpp"
 #include "world.h"
@@ -90,7 +89,7 @@ TEST_F(Flight, FromTheRestingBeeToTheChase) {
   srand(7);
   const float r = static_cast<float>(rand());
   srand(7);
-  const float beat = static_cast<float>(r * 4.656613e-10f / 20.0f + M_PI / 3.0);
+  const float beat = static_cast<float>(r * 0x1p-31f / 20.0f + M_PI / 3.0);
   EXPECT_NEAR(drawAt(9.1601), 2.0f * beat, 1e-5f);
   EXPECT_TRUE(near3(eye(), top, 1e-3f)) << "the settling starts from where the climb ended";
   for (double t : {11.0, 12.0, 12.48}) {

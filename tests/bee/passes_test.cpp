@@ -85,8 +85,9 @@ TEST_F(Passes, BackdropPaintsTheRampAndMovesWithItsTime) {
   const auto moved = framePixels();
   int changed = 0;
   for (size_t i = 0; i < still.size(); i += 4)
-    changed += std::abs(still[i] - moved[i]) + std::abs(still[i + 1] - moved[i + 1]) +
-                   std::abs(still[i + 2] - moved[i + 2]) > 12;
+    changed +=
+        std::abs(still[i] - moved[i]) + std::abs(still[i + 1] - moved[i + 1]) + std::abs(still[i + 2] - moved[i + 2]) >
+        12;
   EXPECT_GT(changed, coloured / 4) << "the time moves the bands";
 }
 

@@ -22,13 +22,13 @@ constexpr double kBeeWorldStart = 59760.0, kFrameMs = 1000.0 / 60.0;
 
 // Rows 9 to 26 of the show behind a black row that takes it to 59.76 s.
 GL4DHanime rows[] = {
-    {59760, noir, nullptr, nullptr},  {2000, noir, beebegin, fondu},  {27000, beebegin, nullptr, nullptr},
-    {500, beebegin, bee2, fondu},     {3000, bee2, nullptr, nullptr}, {1000, bee2, bee3, fondu},
-    {3000, bee3, nullptr, nullptr},   {1000, bee3, bee2, fondu},      {2000, bee2, nullptr, nullptr},
-    {1000, bee2, bee3, fondu},        {2500, bee3, nullptr, nullptr}, {500, bee3, bee4, fondu},
-    {12000, bee4, nullptr, nullptr},  {3000, bee4, bee5, fondu},      {7000, bee5, nullptr, nullptr},
-    {3000, bee5, bee6, fondu},        {2000, bee6, nullptr, nullptr}, {3000, bee6, bee7, fondu},
-    {4000, bee7, nullptr, nullptr},   {0, nullptr, nullptr, nullptr},
+    {59760, noir, nullptr, nullptr}, {2000, noir, beebegin, fondu},  {27000, beebegin, nullptr, nullptr},
+    {500, beebegin, bee2, fondu},    {3000, bee2, nullptr, nullptr}, {1000, bee2, bee3, fondu},
+    {3000, bee3, nullptr, nullptr},  {1000, bee3, bee2, fondu},      {2000, bee2, nullptr, nullptr},
+    {1000, bee2, bee3, fondu},       {2500, bee3, nullptr, nullptr}, {500, bee3, bee4, fondu},
+    {12000, bee4, nullptr, nullptr}, {3000, bee4, bee5, fondu},      {7000, bee5, nullptr, nullptr},
+    {3000, bee5, bee6, fondu},       {2000, bee6, nullptr, nullptr}, {3000, bee6, bee7, fondu},
+    {4000, bee7, nullptr, nullptr},  {0, nullptr, nullptr, nullptr},
 };
 
 }  // namespace

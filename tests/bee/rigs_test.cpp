@@ -4,7 +4,6 @@
 // so each rig is followed from its first call within one test, the only one
 // that calls it.
 #include <glm/gtc/matrix_transform.hpp>
-
 #include <string>
 
 #include "animations.cpp"
@@ -83,12 +82,13 @@ TEST_F(Rigs, SubbeeXChasesTheBeeFromItsFirstCall) {
   EXPECT_FLOAT_EQ(_bee[2], -7.475f);
   EXPECT_TRUE(viewLooksFrom({0.0f, 0.6f, -5.475f}, {0.0f, 0.1f, -7.475f}));
   const float k2 = 4.133341f;
-  EXPECT_TRUE(light(1, {static_cast<float>(16.5 * std::cos(3.5)), 2.0f,
-                        static_cast<float>(20.9 * std::sin(4.0) - 15.0 - 5.475), 1},
-                    {k2, k2, k2, 1}));
-  EXPECT_TRUE(light(2, {static_cast<float>(9.5 * std::cos(4.5) + 1.0), 2.5f,
-                        static_cast<float>(20.9 * std::sin(-6.0) + 2.0 - 5.475), 1},
-                    {k2, 0.1f * k2, 0.1f * k2, 1}));
+  EXPECT_TRUE(light(
+      1, {static_cast<float>(16.5 * std::cos(3.5)), 2.0f, static_cast<float>(20.9 * std::sin(4.0) - 15.0 - 5.475), 1},
+      {k2, k2, k2, 1}));
+  EXPECT_TRUE(light(
+      2,
+      {static_cast<float>(9.5 * std::cos(4.5) + 1.0), 2.5f, static_cast<float>(20.9 * std::sin(-6.0) + 2.0 - 5.475), 1},
+      {k2, 0.1f * k2, 0.1f * k2, 1}));
   EXPECT_FLOAT_EQ(uniformFloat(_pId[2], "temps"), 2.133341f);
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   EXPECT_TRUE(glIsEnabled(GL_BLEND));
@@ -100,9 +100,9 @@ TEST_F(Rigs, SubbeeXChasesTheBeeFromItsFirstCall) {
   EXPECT_TRUE(viewLooksFrom({0.0f, 1.6f, -3.475f}, {0.0f, 0.1f, -7.475f}));
   EXPECT_TRUE(nearVec(glm::vec4(gridCentre(), 1), {0.0f, -1.0f, -3.475f, 1.0f}, 1e-5f));
   EXPECT_EQ(uniformVec4(_pId[1], "couleur"), glm::vec4(0.14f, 0.1f, 0.05f, 1.0f));
-  EXPECT_TRUE(light(1, {static_cast<float>(16.5 * std::cos(3.5)), 3.0f,
-                        static_cast<float>(20.9 * std::sin(4.0) - 15.0 - 3.475), 1},
-                    {k2, k2, k2, 1}));
+  EXPECT_TRUE(light(
+      1, {static_cast<float>(16.5 * std::cos(3.5)), 3.0f, static_cast<float>(20.9 * std::sin(4.0) - 15.0 - 3.475), 1},
+      {k2, k2, k2, 1}));
 }
 
 TEST_F(Rigs, SubbeeYKeepsItsOwnClockAndLights) {

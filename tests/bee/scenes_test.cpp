@@ -4,7 +4,6 @@
 // too: the landscape pass calls them while its uniforms hold the values of
 // the draw, which the stand-in records.
 #include <glm/gtc/matrix_transform.hpp>
-
 #include <string>
 #include <vector>
 
@@ -41,7 +40,8 @@ void gl4dfBlur(GLuint in, GLuint out, GLuint radius, GLuint n, GLuint weights, G
   calls.push_back({"blur", {double(in), double(out), double(radius), double(n), double(weights), double(flip)}});
 }
 void gl4dfScattering(GLuint in, GLuint out, GLuint radius, GLuint density, GLuint weights, GLboolean flip) {
-  calls.push_back({"scattering", {double(in), double(out), double(radius), double(density), double(weights), double(flip)}});
+  calls.push_back(
+      {"scattering", {double(in), double(out), double(radius), double(density), double(weights), double(flip)}});
 }
 void gl4dfMedian(GLuint in, GLuint out, GLuint n, GLboolean flip) {
   calls.push_back({"median", {double(in), double(out), double(n), double(flip)}});
@@ -66,7 +66,8 @@ namespace {
 using namespace bee_test;
 
 std::vector<Call> backdropFilters(GLuint f) {
-  return {{"scattering", {double(f), double(f), 7, 3, 0, 0}}, {"median", {double(f), double(f), 1, 0}},
+  return {{"scattering", {double(f), double(f), 7, 3, 0, 0}},
+          {"median", {double(f), double(f), 1, 0}},
           {"blur", {double(f), double(f), 21, 1, 0, 0}}};
 }
 
@@ -150,8 +151,7 @@ void watchesFromHighOverTheBrownRelief() {
   EXPECT_EQ(grounds[0].couleur, glm::vec4(0.14f, 0.1f, 0.05f, 1.0f));
   EXPECT_EQ(grounds[0].tt, glm::vec2(_bee[0], _bee[2] + 4.0f));
   // The bee may be hundreds of units out by now: float eyes.
-  EXPECT_TRUE(
-      nearVec(glm::vec4(eyeOf(matrixData("view")), 1), {_bee[0], _bee[1] + 1.5f, _bee[2] + 4.0f, 1}, 1e-3f));
+  EXPECT_TRUE(nearVec(glm::vec4(eyeOf(matrixData("view")), 1), {_bee[0], _bee[1] + 1.5f, _bee[2] + 4.0f, 1}, 1e-3f));
 }
 
 TEST_F(BeeScenes, Bee5DrawsTheHighChaseUnfiltered) {

@@ -1,9 +1,8 @@
 #include "world.h"
 
-#include <glm/gtc/type_ptr.hpp>
-
 #include <cmath>
 #include <filesystem>
+#include <glm/gtc/type_ptr.hpp>
 #include <string>
 
 #include "animations.h"
@@ -97,17 +96,17 @@ glm::vec3 eyeOf(const glm::mat4 &view) { return -glm::transpose(glm::mat3(view))
   for (int c = 0; c < 4; ++c)
     for (int r = 0; r < 4; ++r)
       if (!(std::fabs(seen[c][r] - expected[c][r]) <= tolerance))
-        return ::testing::AssertionFailure() << "column " << c << " row " << r << ": " << seen[c][r] << ", expected "
-                                             << expected[c][r];
+        return ::testing::AssertionFailure()
+               << "column " << c << " row " << r << ": " << seen[c][r] << ", expected " << expected[c][r];
   return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult nearVec(const glm::vec4 &seen, const glm::vec4 &expected, float tolerance) {
   for (int i = 0; i < 4; ++i)
     if (!(std::fabs(seen[i] - expected[i]) <= tolerance))
-      return ::testing::AssertionFailure() << "(" << seen.x << ", " << seen.y << ", " << seen.z << ", " << seen.w
-                                           << "), expected (" << expected.x << ", " << expected.y << ", "
-                                           << expected.z << ", " << expected.w << ")";
+      return ::testing::AssertionFailure()
+             << "(" << seen.x << ", " << seen.y << ", " << seen.z << ", " << seen.w << "), expected (" << expected.x
+             << ", " << expected.y << ", " << expected.z << ", " << expected.w << ")";
   return ::testing::AssertionSuccess();
 }
 

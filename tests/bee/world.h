@@ -3,10 +3,9 @@
 // readers for what the passes leave in their programs and matrices.
 #pragma once
 
-#include <glm/glm.hpp>
-
 #include <array>
 #include <cstdint>
+#include <glm/glm.hpp>
 #include <vector>
 
 #include "support/gl_test.h"
