@@ -1,13 +1,16 @@
 // The scenes of the show, in sections: the GL objects they share, small
-// helpers for full-frame passes, the cross-fade, the colour screens, and the
-// scenes still to come (placeholders that clear to a colour of their own).
+// helpers for full-frame passes, the cross-fade, the colour screens, the
+// opening scenes, and the bee world.
 #include "animations.h"
 
+#include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "audioHelper.h"
 #include "noise.h"
+#include "text.h"
 
 /* ------------------------------------------------------------------------
  * Shared scene resources: made once by animationsInit, textures released by
@@ -258,39 +261,240 @@ void vert(int state) {
 }
 
 /* ------------------------------------------------------------------------
- * Scenes still to come: each clears to a colour of its own for now.
+ * Opening scenes: the figure "8" growing into focus, its red dissolve, and
+ * the green trace of the beeps. All three draw a full-screen _quad with
+ * _texProgId and post-process the frame texture in place; _texOut carries
+ * huit's last picture into rouge and is beep's feedback texture.
  * ------------------------------------------------------------------------ */
 
-static void placeholder(int state, GLfloat r, GLfloat g, GLfloat b) {
-  if (isDrawState(state)) clearTo(r, g, b);
+// Scene time in seconds, as the scenes keep it: double division, float result.
+static float sceneSeconds(void) { return static_cast<float>(gl4dGetElapsedTime() / 1000.0); }
+
+// Full-screen passes switch depth testing off and blending on, then put both
+// back as they found them at the start of the frame.
+struct PassState {
+  GLboolean depth, blend;
+};
+
+static PassState rememberPassState(void) { return {glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_BLEND)}; }
+
+static void beginPass(PassState was) {
+  if (was.depth) glDisable(GL_DEPTH_TEST);
+  if (!was.blend) glEnable(GL_BLEND);
 }
 
-void huit(int state) { placeholder(state, 0.5f, 0.5f, 0.5f); }
-void rouge(int state) { placeholder(state, 0.6f, 0.0f, 0.0f); }
-void beep(int state) { placeholder(state, 0.0f, 0.2f, 0.0f); }
+static void endPass(PassState was) {
+  if (was.depth) glEnable(GL_DEPTH_TEST);
+  if (!was.blend) glDisable(GL_BLEND);
+}
+
+// _texProgId current, tex on unit 0 as "tx", and the pass's tint and spot.
+static void useTexProgram(GLuint tex, const GLfloat color[4], int colorize, int beepSpot) {
+  glUseProgram(_texProgId);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, tex);
+  glUniform1i(glGetUniformLocation(_texProgId, "tx"), 0);
+  glUniform1i(glGetUniformLocation(_texProgId, "colorize"), colorize);
+  glUniform4fv(glGetUniformLocation(_texProgId, "color"), 1, color);
+  glUniform1i(glGetUniformLocation(_texProgId, "beep"), beepSpot);
+}
+
+static void setSpot(GLfloat x, GLfloat y) { glUniform2f(glGetUniformLocation(_texProgId, "pt"), x, y); }
+
+// The figure, rendered once in white at 1280 points.
+static void initText(GLuint *tid, int *firstTime) {
+  textStartFonts(firstTime);
+  textToTexture(tid, GL_LINEAR, "8", 1280, 1280, nullptr, nullptr);
+}
+
+// Growth stops 0.00001 short of pi / 2, where the blur radius reaches 0.
+static constexpr float kHalfPi = 1.5707964f, kAngleCap = 1.5707864f;
+
+// Blur radius for the growth angle: 128 at angle 0, falling to 0 at pi / 2.
+static GLuint huitBlurRadius(float a) {
+  return static_cast<GLuint>(128.0f * powf((kHalfPi - a) / kHalfPi, 0.666f));
+}
+
+static void drawHuit(GLuint tid, float &a, int perm, int &ft, float &t0, float &prevT) {
+  const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+  const PassState was = rememberPassState();
+  const float s = static_cast<float>(std::sin(static_cast<double>(a)));
+  if (t0 < 0.0f) t0 = prevT = sceneSeconds();
+  const float now = sceneSeconds(), prev = prevT;
+  prevT = now;
+  const float t = now - t0;
+
+  clearTo(0.0f, 0.0f, 0.0f);
+  beginPass(was);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  useTexProgram(tid, white, 1, 0);
+  setSpot(0.0f, 0.0f);
+  // Half as wide as high, at scale s, raised so that the figure sits in the
+  // middle of the screen.
+  gl4duBindMatrix("pm");
+  gl4duPushMatrix();
+  gl4duScalef(0.5f, 1.0f, 1.0f);
+  gl4duScalef(s, s, 1.0f);
+  gl4duTranslatef(0.0f, 0.106f, 0.0f);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  gl4dgDraw(_quad);
+  glUseProgram(0);
+  endPass(was);
+
+  if (a < kHalfPi) {
+    const double grown = static_cast<double>(now - prev) * 0.07 + a;
+    a = grown > static_cast<double>(kAngleCap) ? kAngleCap : static_cast<float>(grown);
+  }
+  const GLuint r = huitBlurRadius(a);
+  const GLuint frame = frameTexture();
+  if (perm != 0) {
+    gl4dfScattering(frame, frame, static_cast<GLuint>(perm), 0, 0, GL_FALSE);
+    // The snow starts with the first scattered frame past 15 s.
+    if (ft && t > 15.0f) {
+      ahSetNeige(1);
+      ft = 0;
+    }
+  }
+  // The last frames hand the scattered but still sharp picture to rouge.
+  if (t > 20.0f) {
+    gl4dfConvTex2Tex(frame, _texOut, GL_FALSE);
+    _blurRadius = static_cast<int>(r);
+  }
+  gl4dfBlur(frame, frame, r, 1, 0, GL_FALSE);
+}
+
+void huit(int state) {
+  static float a = 0.1f;
+  static GLuint tid = 0;
+  // Scattering radius from the sound, written on the audio thread.
+  static std::atomic<int> perm{0};
+  static int firstTime = 1;
+  static int ft = 1;  // the snow is still to be switched on
+  static float __t0 = -1.0f, __prev_t = 0.0f;
+  switch (state) {
+    case 0:
+      initText(&tid, &firstTime);
+      return;
+    case 1: {
+      const int L = ahPathLength();
+      perm.store(L <= 100 ? 0 : (L - 100) >> 1, std::memory_order_relaxed);
+      return;
+    }
+    case 3:
+      if (tid) {
+        glDeleteTextures(1, &tid);
+        tid = 0;
+      }
+      return;
+    default:
+      drawHuit(tid, a, perm.load(std::memory_order_relaxed), ft, __t0, __prev_t);
+  }
+}
+
+void rouge(int state) {
+  static float __t0 = -1.0f, __prev_t = 0.0f;
+  static float bf = 1.0f;  // share of huit's last blur still applied
+  if (!isDrawState(state)) return;
+  const GLfloat red[4] = {1000.0f, 0.0f, 0.0f, 1.0f};
+  const PassState was = rememberPassState();
+  if (__t0 < 0.0f) __t0 = __prev_t = sceneSeconds();
+  const float now = sceneSeconds(), prev = __prev_t;
+  __prev_t = now;
+
+  // Scattered in place, so the dissolve builds up from frame to frame.
+  gl4dfScattering(_texOut, _texOut, 21, 0, 0, GL_FALSE);
+  clearTo(0.0f, 0.0f, 0.0f);
+  // The blend function stays as huit left it.
+  beginPass(was);
+  useTexProgram(_texOut, red, 1, 0);
+  setSpot(0.0f, 0.0f);
+  sendFullScreenMatrices();
+  gl4dgDraw(_quad);
+  glUniform1i(glGetUniformLocation(_texProgId, "colorize"), 0);
+  glUseProgram(0);
+  endPass(was);
+
+  const GLuint frame = frameTexture();
+  gl4dfBlur(frame, frame, static_cast<GLuint>(static_cast<float>(_blurRadius) * bf), 1, 0, GL_FALSE);
+  if (bf > 0.0f) {
+    bf -= (now - prev) / 7.5f;
+    if (bf < 0.0f) bf = 0.0f;
+  }
+}
+
+static constexpr int kTracePasses = 21;
+
+// Sweeps one frame of the trace: kTracePasses spots along the segment from
+// last frame's point to this one's, each drawn over the feedback texture and
+// blurred back into it.
+static void drawBeep(float height, float &px, float &py, int &ft, float &t0) {
+  const GLfloat green[4] = {0.2f, 1.0f, 0.2f, 1.0f};
+  const PassState was = rememberPassState();
+  if (ft) {
+    ahSetStep(2);
+    clearTo(0.0f, 0.0f, 0.0f);
+    gl4dfConvTex2Tex(frameTexture(), _texOut, GL_FALSE);  // an opaque black feedback to start from
+    ft = 0;
+  }
+  if (t0 < 0.0f) t0 = sceneSeconds();
+  float x = (sceneSeconds() - t0) / 2.2f;
+  while (x > 1.0f) x -= 1.0f;
+  const float y = height * 0.5f + 0.5f;
+
+  clearTo(0.0f, 0.0f, 0.0f);
+  beginPass(was);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  useTexProgram(_texOut, green, 1, 1);
+  sendFullScreenMatrices();
+  const GLuint frame = frameTexture();
+  for (int i = 0; i < kTracePasses; ++i) {
+    const float c = static_cast<float>(i) / static_cast<float>(kTracePasses - 1);
+    setSpot(px * (1.0f - c) + x * c, py * (1.0f - c) + y * c);
+    gl4dgDraw(_quad);
+    gl4dfBlur(frame, _texOut, 4, 2, 0, GL_FALSE);
+  }
+  glUniform1i(glGetUniformLocation(_texProgId, "colorize"), 0);
+  glUniform1i(glGetUniformLocation(_texProgId, "beep"), 0);
+  glUseProgram(0);
+  endPass(was);
+  px = x;
+  py = y;
+}
+
+void beep(int state) {
+  // Sound level from the audio thread.
+  static std::atomic<float> height{0.0f};
+  static float px = 0.0f, py = 0.5f;
+  static int ft = 1;
+  static float __t0 = -1.0f;
+  switch (state) {
+    case 0:
+    case 3:
+      return;
+    case 1:
+      height.store(ahAverage() / 300.0f, std::memory_order_relaxed);
+      return;
+    default:
+      drawBeep(height.load(std::memory_order_relaxed), px, py, ft, __t0);
+  }
+}
+
 
 /* ------------------------------------------------------------------------
  * Bee world: the backdrop, landscape and bee passes; the two chase rigs that
  * draw a whole frame with them; the opening flight; the filtered bee scenes.
  * The bee flies towards -z at _bee; the camera follows it.
  * ------------------------------------------------------------------------ */
-#include <cmath>
-
-// The layer's clock in seconds, as the bee scenes keep their clocks.
-static GLfloat clockSeconds(void) { return static_cast<GLfloat>(gl4dGetElapsedTime() / 1000.0); }
 
 // Uniform locations are looked up by name at every use.
 static GLint uniformOf(GLuint program, const char *name) { return glGetUniformLocation(program, name); }
 
-// The depth-test and blend switches as a frame found them; a frame turns
-// both on and switches back off whichever was off.
-struct Switches {
-  GLboolean depth, blend;
-};
-static Switches saveSwitches(void) { return {glIsEnabled(GL_DEPTH_TEST), glIsEnabled(GL_BLEND)}; }
-static void restoreSwitches(Switches s) {
-  if (!s.depth) glDisable(GL_DEPTH_TEST);
-  if (!s.blend) glDisable(GL_BLEND);
+// A bee-world frame turns depth testing and blending on (rememberPassState
+// takes both first) and switches back off whichever was off.
+static void restoreSwitches(PassState was) {
+  if (!was.depth) glDisable(GL_DEPTH_TEST);
+  if (!was.blend) glDisable(GL_BLEND);
 }
 
 /* World draw passes. They set no camera and clear nothing; each leaves its
@@ -491,7 +695,7 @@ static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gr
  * height. Each rig keeps its own clock, started at its first call. */
 
 struct RigClock {
-  GLfloat t0 = -1.0f, prevT = 0.0f;
+  GLfloat __t0 = -1.0f, __prev_t = 0.0f;
 };
 
 static const LightSet lightsX = {40.0f,
@@ -500,11 +704,11 @@ static const LightSet lightsY = {4000.0f,
                                  {{0.2f, 0.2f, 0.2f}, {0.5f, 0.5f, 2.0f}, {2.0f, 0.8f, 0.8f}, {0.3f, 0.3f, 0.8f}}};
 
 static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights) {
-  const Switches entry = saveSwitches();
-  if (clock.t0 < 0.0f) clock.t0 = clock.prevT = clockSeconds();
-  const GLfloat now = clockSeconds();
-  const GLfloat t = now - clock.t0, dt = now - clock.prevT;
-  clock.prevT = now;
+  const PassState entry = rememberPassState();
+  if (clock.__t0 < 0.0f) clock.__t0 = clock.__prev_t = sceneSeconds();
+  const GLfloat now = sceneSeconds();
+  const GLfloat t = now - clock.__t0, dt = now - clock.__prev_t;
+  clock.__prev_t = now;
   beginWorldFrame();
   _bee[2] = _bee[2] - 4.95f * dt;
   const GLfloat o[3] = {p[0], p[1] + 0.5f, p[2] + 2.0f};
@@ -585,17 +789,17 @@ static void lookFromRcam(const GLfloat *rcam, bool atBee) {
 }
 
 void beebegin(int state) {
-  static GLfloat t0 = -1.0f, prevT = 0.0f;
+  static GLfloat __t0 = -1.0f, __prev_t = 0.0f;
   // Eye offset from the bee, then up vector; -10 marks the set-up to come.
   static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
   static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
   static GLfloat vbat = 0.0f, ve4 = 0.0f;
   if (!isDrawState(state)) return;
-  const Switches entry = saveSwitches();
-  if (t0 < 0.0f) t0 = prevT = clockSeconds();
-  const GLfloat now = clockSeconds(), prev = prevT;
-  prevT = now;
-  const GLfloat t = now - t0;
+  const PassState entry = rememberPassState();
+  if (__t0 < 0.0f) __t0 = __prev_t = sceneSeconds();
+  const GLfloat now = sceneSeconds(), prev = __prev_t;
+  __prev_t = now;
+  const GLfloat t = now - __t0;
   beginWorldFrame();
   GLint vp[4];
   glGetIntegerv(GL_VIEWPORT, vp);
@@ -662,12 +866,12 @@ static double logistic(GLfloat t, GLfloat c, GLfloat width) {
 // camera climbs 3.5 and falls back to 4 behind; after 6 s the relief grows
 // to 2, still blue and tiled.
 void bee4(int state) {
-  static GLfloat t0 = -1.0f;
+  static GLfloat __t0 = -1.0f;
   static int ft = 1;
   static GLfloat b[3] = {0.0f, 0.0f, 0.0f};
   if (!isDrawState(state)) return;
-  if (t0 < 0.0f) t0 = clockSeconds();
-  const GLfloat t = clockSeconds() - t0;
+  if (__t0 < 0.0f) __t0 = sceneSeconds();
+  const GLfloat t = sceneSeconds() - __t0;
   if (ft) {
     for (int i = 0; i < 3; ++i) b[i] = _bee[i];
     ft = 0;
@@ -711,19 +915,19 @@ static void scatterAndBlur(GLfloat t, double widening) {
 }
 
 void bee6(int state) {
-  static GLfloat t0 = -1.0f;
+  static GLfloat __t0 = -1.0f;
   if (!isDrawState(state)) return;
-  if (t0 < 0.0f) t0 = clockSeconds();
-  const GLfloat t = clockSeconds() - t0;
+  if (__t0 < 0.0f) __t0 = sceneSeconds();
+  const GLfloat t = sceneSeconds() - __t0;
   subbeeY(highChase);
   scatterAndBlur(t, 2.0);
 }
 
 void bee7(int state) {
-  static GLfloat t0 = -1.0f;
+  static GLfloat __t0 = -1.0f;
   if (!isDrawState(state)) return;
-  if (t0 < 0.0f) t0 = clockSeconds();
-  const GLfloat t = clockSeconds() - t0;
+  if (__t0 < 0.0f) __t0 = sceneSeconds();
+  const GLfloat t = sceneSeconds() - __t0;
   subbeeY(highChase);
   scatterAndBlur(t, 4.0);
 }

@@ -1,79 +1,29 @@
 // The credits roll: a few lines of white text, rendered once from a TrueType
 // font into a texture and softened by a blur, glide up and away along a plane
 // tilted 60 degrees back from the viewer. Timed by SDL's tick count.
-// The out-of-memory check in initText stops the program in every build.
-#undef NDEBUG
 #include "credits.h"
 
 #include <SDL2/SDL.h>
-#include <SDL2/SDL_ttf.h>
 
-#include <cassert>
 #include <cstdio>
-#include <cstdlib>
 
 #include "gl4d/gl4d.h"
+#include "text.h"
 
 static GLuint _pId = 0;
 static GLuint _textTexId = 0;
 static GLuint _quad = 0;
 
 static const char *const kText = "Honeyfold\nby Tarvek\n@ Korvan5 2025\n\nMusic: velvora\nby Miralt - Sundeq";
-static const char *const kFonts[] = {
-    "/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf",
-    "/Applications/LibreOffice.app/Contents/Resources/fonts/truetype/LiberationMono-Regular.ttf",
-};
-
-static TTF_Font *openFont(int size) {
-  TTF_Font *font = nullptr;
-  for (const char *path : kFonts)
-    if ((font = TTF_OpenFont(path, size)) != nullptr) break;
-  return font;
-}
 
 // Renders the text into _textTexId, rows in surface order (top row first).
 // Without a font or a rendering the texture stays without image.
 static void initText(void) {
   static int firstTime = 1;
-  if (firstTime) {
-    if (TTF_Init() == -1) {
-      std::fprintf(stderr, "TTF_Init: %s\n", SDL_GetError());
-      std::exit(2);
-    }
-    firstTime = 0;
-  }
-  if (!_textTexId) {
-    glGenTextures(1, &_textTexId);
-    glBindTexture(GL_TEXTURE_2D, _textTexId);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  }
-  TTF_Font *font = openFont(20);
-  if (!font) {
-    std::fprintf(stderr, "TTF_OpenFont: %s\n", SDL_GetError());
-    return;
-  }
-  const SDL_Color white = {255, 255, 255, 255};
-  SDL_Surface *rendered = TTF_RenderUTF8_Blended_Wrapped(font, kText, white, 800);
-  if (!rendered) {
-    TTF_CloseFont(font);
-    std::fprintf(stderr, "Erreur lors du TTF_RenderText\n");
-    return;
-  }
-  SDL_Surface *surface = SDL_CreateRGBSurface(0, rendered->w, rendered->h, 32, 0x000000FF, 0x0000FF00, 0x00FF0000,
-                                              0xFF000000);
-  assert(surface && "initText");
-  SDL_UpperBlit(rendered, nullptr, surface, nullptr);
-  SDL_FreeSurface(rendered);
-
-  glBindTexture(GL_TEXTURE_2D, _textTexId);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, surface->w, surface->h, 0, GL_RGBA, GL_UNSIGNED_BYTE, surface->pixels);
-  std::fprintf(stderr, "Dimensions de la texture : %d %d\n", surface->w, surface->h);
-  SDL_FreeSurface(surface);
-  TTF_CloseFont(font);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  textStartFonts(&firstTime);
+  int w = 0, h = 0;
+  if (textToTexture(&_textTexId, GL_NEAREST, kText, 20, 800, &w, &h))
+    std::fprintf(stderr, "Dimensions de la texture : %d %d\n", w, h);
 }
 
 static void init(void) {
