@@ -1,7 +1,6 @@
 // The scenes of the show, in sections: the GL objects they share, small
 // helpers for full-frame passes, the cross-fade, the colour screens, the
-// opening scenes, and the scenes still to come (placeholders that clear to a
-// colour of their own).
+// opening scenes, and the bee world.
 #include "animations.h"
 
 #include <atomic>
@@ -481,18 +480,454 @@ void beep(int state) {
   }
 }
 
+
 /* ------------------------------------------------------------------------
- * Scenes still to come: each clears to a colour of its own for now.
+ * Bee world: the backdrop, landscape and bee passes; the two chase rigs that
+ * draw a whole frame with them; the opening flight; the filtered bee scenes.
+ * The bee flies towards -z at _bee; the camera follows it.
  * ------------------------------------------------------------------------ */
 
-static void placeholder(int state, GLfloat r, GLfloat g, GLfloat b) {
-  if (isDrawState(state)) clearTo(r, g, b);
+// Uniform locations are looked up by name at every use.
+static GLint uniformOf(GLuint program, const char *name) { return glGetUniformLocation(program, name); }
+
+// A bee-world frame turns depth testing and blending on (rememberPassState
+// takes both first) and switches back off whichever was off.
+static void restoreSwitches(PassState was) {
+  if (!was.depth) glDisable(GL_DEPTH_TEST);
+  if (!was.blend) glDisable(GL_BLEND);
 }
 
-void beebegin(int state) { placeholder(state, 0.1f, 0.1f, 0.4f); }
-void bee2(int state) { placeholder(state, 0.2f, 0.2f, 0.5f); }
-void bee3(int state) { placeholder(state, 0.3f, 0.3f, 0.6f); }
-void bee4(int state) { placeholder(state, 0.1f, 0.3f, 0.5f); }
-void bee5(int state) { placeholder(state, 0.3f, 0.2f, 0.1f); }
-void bee6(int state) { placeholder(state, 0.4f, 0.3f, 0.2f); }
-void bee7(int state) { placeholder(state, 0.5f, 0.4f, 0.3f); }
+/* World draw passes. They set no camera and clear nothing; each leaves its
+ * program current and "model" at the identity. */
+
+static const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // the bee's body, under its stripes
+static const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};  // its head
+// Wing-beat phase, radians: advanced by every bee_draw for the whole run.
+static GLfloat ang = 0.0f;
+
+// The backdrop: the hue ramp on a huge quad just inside the far plane, 990
+// beyond the bee, then softened. The rigs call it right after clearing, so
+// the filters see the backdrop alone.
+static void fond(double t) {
+  const GLuint p = _pId[2];
+  glUseProgram(p);
+  glUniform1i(uniformOf(p, "tex1"), 1);
+  glUniform2f(uniformOf(p, "tt"), 1.0f, 1.0f);
+  glUniform1f(uniformOf(p, "ts"), 1.0f);
+  glUniform1f(uniformOf(p, "temps"), static_cast<GLfloat>(t > 0.0 ? t : 0.0));
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_1D, _colorsTex);
+  gl4duBindMatrix("model");
+  gl4duLoadIdentityf();
+  gl4duPushMatrix();
+  gl4duTranslatef(0.0f, 0.0f, _bee[2] - 990.0f);
+  gl4duScalef(999.0f, 999.0f, 1.0f);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  gl4dgDraw(_quad);
+  glBindTexture(GL_TEXTURE_1D, 0);
+  glActiveTexture(GL_TEXTURE0);
+  glUniform1i(uniformOf(p, "tex1"), 0);
+  const GLuint frame = frameTexture();
+  gl4dfScattering(frame, frame, 7, 3, 0, GL_FALSE);
+  gl4dfMedian(frame, frame, 1, GL_FALSE);
+  gl4dfBlur(frame, frame, 21, 1, 0, GL_FALSE);
+}
+
+// The landscape: the 512 x 512 grid, 128 units across, centred under the eye
+// at (x, z) and lifted by noise of height sy in the vertex stage. Above
+// 2.001 the relief turns brown and loses its tiles (a NaN stays blue).
+static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
+  const GLboolean blend = glIsEnabled(GL_BLEND);
+  glEnable(GL_BLEND);
+  const GLuint p = _pId[1];
+  glUseProgram(p);
+  gl4duBindMatrix("model");
+  gl4duLoadIdentityf();
+  const bool brown = sy > 2.001f;
+  if (brown)
+    glUniform4f(uniformOf(p, "couleur"), 0.14f, 0.1f, 0.05f, 1.0f);
+  else
+    glUniform4f(uniformOf(p, "couleur"), 0.1f, 0.1f, 0.5f, 1.0f);
+  glUniform1i(uniformOf(p, "hasTex"), brown ? 0 : 1);
+  glUniform2f(uniformOf(p, "offset"), 1.0f / 511.0f, 1.0f / 511.0f);
+  glUniform1i(uniformOf(p, "tex"), 0);
+  glUniform1i(uniformOf(p, "sol"), 1);
+  glUniform2f(uniformOf(p, "tt"), x, z);
+  glUniform1f(uniformOf(p, "ts"), 64.0f);
+  glUniform1f(uniformOf(p, "sy"), sy);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, _gridTex);
+  gl4duPushMatrix();
+  gl4duTranslatef(x, 0.0f, z);
+  gl4duScalef(64.0f, 1.0f, 64.0f);
+  gl4duTranslatef(0.0f, -1.0f, 0.0f);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  useNoiseTextures(p, 1);
+  gl4dgDraw(_grid);
+  unuseNoiseTextures(1);
+  glUniform2f(uniformOf(p, "tt"), 0.0f, 0.0f);
+  glUniform1f(uniformOf(p, "ts"), 1.0f);
+  glUniform1i(uniformOf(p, "hasTex"), 0);
+  glUniform1i(uniformOf(p, "sol"), 0);
+  glUniform1f(uniformOf(p, "sy"), 0.0f);
+  if (!blend) glDisable(GL_BLEND);
+}
+
+// A sphere of the bee, in the bee's frame: raised by y and moved forward by
+// z, scaled by (sx, sy, sz), in colour c.
+static void spherePart(GLfloat y, GLfloat z, GLfloat sx, GLfloat sy, GLfloat sz, const GLfloat *c) {
+  gl4duPushMatrix();
+  if (y != 0.0f || z != 0.0f) gl4duTranslatef(0.0f, y, z);
+  gl4duScalef(sx, sy, sz);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  glUniform4fv(uniformOf(_pId[0], "couleur"), 1, c);
+  gl4dgDraw(_sphere);
+}
+
+// One wing: amplitude a degrees about the body's long axis, on side s.
+static void wing(GLfloat a, GLfloat s, GLfloat da) {
+  gl4duPushMatrix();
+  ang += da;
+  gl4duRotatef(static_cast<GLfloat>(a * std::sin(static_cast<double>(ang))), 0.0f, 0.0f, 1.0f);
+  gl4duTranslatef(s * -0.3f, 0.08f, 0.0f);
+  gl4duRotatef(-10.0f, 1.0f, 0.0f, 0.0f);
+  gl4duScalef(0.3f, 0.2f, 0.1f);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  // Both faces of a wing show as it beats.
+  glDisable(GL_CULL_FACE);
+  glUniform4f(uniformOf(_pId[0], "couleur"), 0.0f, 0.0f, 0.0f, 0.5f);
+  gl4dgDraw(_disk);
+  glEnable(GL_CULL_FACE);
+}
+
+// The bee at _bee, head towards -z: striped body, black head, two wings
+// whose phase moves on by da each. Leaves face culling on.
+static void bee_draw(GLfloat da) {
+  const GLuint p = _pId[0];
+  glUseProgram(p);
+  glUniform1i(uniformOf(p, "corps"), 2);
+  glUniform1i(uniformOf(p, "hasTex"), 1);
+  glUniform1i(uniformOf(p, "myTex"), 0);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, _beeTex);
+  gl4duBindMatrix("model");
+  gl4duLoadIdentityf();
+  gl4duPushMatrix();
+  gl4duTranslatef(_bee[0], _bee[1], _bee[2]);
+  gl4duRotatef(180.0f, 0.0f, 1.0f, 0.0f);
+
+  // The body, stretched along the bee's axis, then the head before it.
+  spherePart(0.0f, 0.0f, 0.12f, 0.12f, 0.4f, white);
+  spherePart(0.05f, 0.48f, 0.1f, 0.1f, 0.1f, black);
+  wing(-30.0f, -1.0f, da);
+  wing(30.0f, 1.0f, da);
+
+  gl4duPopMatrix();
+  glUniform1i(uniformOf(p, "corps"), 0);
+  glUniform1i(uniformOf(p, "hasTex"), 0);
+}
+
+/* Frames of the bee world: the lights, the frame's set-up and its passes,
+ * shared by the chase rigs and the opening flight. */
+
+// One light set: the fixed light's height and the four base colours. Lights
+// 1 to 3 are scaled by the caller's factor, light 0 never.
+struct LightSet {
+  GLfloat fixedHeight;
+  GLfloat colour[4][3];
+};
+
+// Lights "Lp" and "Lc" for both lit programs: light 0 fixed above the start,
+// three circling the eye. The eye's x is ox + bx and its z oz + bz (offset
+// and bee coordinate); the circles are summed in double, term by term.
+static void sendLights(const LightSet &set, GLfloat scale, GLfloat t, const GLfloat heights[3], GLfloat ox, GLfloat bx,
+                       GLfloat oz, GLfloat bz) {
+  const double tt = t;
+  const double x[3] = {16.5 * std::cos(7.0 * tt) + 0.0, 9.5 * std::cos(9.0 * tt) + 1.0, 9.5 * std::cos(3.0 * tt) - 4.0};
+  const double z[3] = {20.9 * std::sin(8.0 * tt) - 15.0, 20.9 * std::sin(-12.0 * tt) + 2.0,
+                       20.9 * std::sin(6.0 * tt) + 10.0};
+  GLfloat lp[16] = {0.0f, set.fixedHeight, 3.0f, 1.0f};
+  GLfloat lc[16] = {set.colour[0][0], set.colour[0][1], set.colour[0][2], 1.0f};
+  for (int i = 1; i < 4; ++i) {
+    GLfloat *pos = &lp[4 * i], *col = &lc[4 * i];
+    pos[0] = static_cast<GLfloat>(x[i - 1] + ox + bx);
+    pos[1] = heights[i - 1];
+    pos[2] = static_cast<GLfloat>(z[i - 1] + oz + bz);
+    pos[3] = 1.0f;
+    for (int c = 0; c < 3; ++c) col[c] = set.colour[i][c] * scale;
+    col[3] = 1.0f;
+  }
+  for (int i = 0; i < 2; ++i) {
+    const GLuint p = _pId[i];
+    glUseProgram(p);
+    glUniform1i(uniformOf(p, "nbL"), 4);
+    glUniform4fv(uniformOf(p, "Lp"), 4, lp);
+    glUniform4fv(uniformOf(p, "Lc"), 4, lc);
+  }
+}
+
+// Opaque black frame, depth and blending on, "view" at the identity for the
+// camera that follows.
+static void beginWorldFrame(void) {
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  gl4duBindMatrix("view");
+  gl4duLoadIdentityf();
+}
+
+// The three passes in their order; program 0 current afterwards.
+static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, GLfloat da) {
+  fond(backdropTime);
+  grid_draw(gridX, sy, gridZ);
+  bee_draw(da);
+  glUseProgram(0);
+}
+
+/* Chase camera rigs: the bee flies on at 4.95 units a second, the eye
+ * follows at (p[0], p[1] + 0.5, p[2] + 2) from it, and p[3] is the relief
+ * height. Each rig keeps its own clock, started at its first call. */
+
+struct RigClock {
+  GLfloat __t0 = -1.0f, __prev_t = 0.0f;
+};
+
+static const LightSet lightsX = {40.0f,
+                                 {{0.8f, 0.8f, 0.4f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.1f, 0.1f}, {0.1f, 1.0f, 0.1f}}};
+static const LightSet lightsY = {4000.0f,
+                                 {{0.2f, 0.2f, 0.2f}, {0.5f, 0.5f, 2.0f}, {2.0f, 0.8f, 0.8f}, {0.3f, 0.3f, 0.8f}}};
+
+static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights) {
+  const PassState entry = rememberPassState();
+  if (clock.__t0 < 0.0f) clock.__t0 = clock.__prev_t = sceneSeconds();
+  const GLfloat now = sceneSeconds();
+  const GLfloat t = now - clock.__t0, dt = now - clock.__prev_t;
+  clock.__prev_t = now;
+  beginWorldFrame();
+  _bee[2] = _bee[2] - 4.95f * dt;
+  const GLfloat o[3] = {p[0], p[1] + 0.5f, p[2] + 2.0f};
+  gl4duLookAtf(_bee[0] + o[0], _bee[1] + o[1], _bee[2] + o[2], _bee[0], _bee[1], _bee[2], 0.0f, 1.0f, 0.0f);
+  const GLfloat c = o[1];
+  const GLfloat heights[3] = {c + 1.5f, 1.0f + 3.0f * c, 0.9f + 2.0f * c};
+  // The circling lights brighten by one base unit a second, without end.
+  sendLights(lights, t + 3.633341f, t, heights, o[0], _bee[0], o[2], _bee[2]);
+  drawWorld(t + 1.633341f, p[0] + _bee[0], p[3], o[2] + _bee[2], 1.085f);
+  restoreSwitches(entry);
+}
+
+// bee2, bee3 and bee4 share this rig and its clock.
+static void subbeeX(const GLfloat *p) {
+  static RigClock clock;
+  chase(p, clock, lightsX);
+}
+
+// bee5, bee6 and bee7 share this one: a dim sun, colder and brighter lights.
+static void subbeeY(const GLfloat *p) {
+  static RigClock clock;
+  chase(p, clock, lightsY);
+}
+
+/* The opening flight: the camera looks straight down at the resting bee,
+ * climbs, the wings start with a stutter, the camera swings down behind the
+ * bee, and the bee accelerates away while the circling lights fade in. */
+
+enum { RCAM_SIZE = 6 };
+
+// Phase 2: the eye climbs from just over the bee to height 4 straight above.
+static void climb(GLfloat t, GLfloat *rcam) {
+  const GLfloat p = powf(fminf(1.0f, (t - 2.5f) / 3.33f), 1.3f);
+  const GLfloat up = static_cast<GLfloat>(std::sin(p * M_PI * 0.5));
+  const GLfloat ahead = static_cast<GLfloat>(std::sin((1.0f - p) * M_PI * 0.5));
+  rcam[1] = static_cast<GLfloat>((0.26652f - _bee[1]) + 3.73348f * std::pow(static_cast<double>(up), 3.0));
+  rcam[2] = static_cast<GLfloat>(-0.26652f * (static_cast<double>(ahead) * ahead));
+}
+
+// Phase 3: the beat starts, stutters where the sine crosses zero (q = 0.4,
+// 0.8), and reaches pi/3.
+static GLfloat takeOffBeat(GLfloat t) {
+  const GLfloat r = (t - 5.83f) / 3.33f;
+  if (r > 1.0f) return static_cast<GLfloat>(M_PI / 3.0);
+  const GLfloat q = r * r;
+  const double beat = 0.1f * q + static_cast<double>(0.9f) * std::fabs(std::sin(2.5 * M_PI * q));
+  return static_cast<GLfloat>(beat * M_PI / 3.0);
+}
+
+// Phases 4 and 5: a flutter between pi/3 and pi/3 + 0.05, anew every frame.
+static GLfloat randomBeat(void) {
+  return static_cast<GLfloat>(static_cast<GLfloat>(rand()) * 0x1p-31f / 20.0f + M_PI / 3.0);
+}
+
+// Phase 4: the camera closes on the chase camera faster and faster.
+static void settle(GLfloat t, GLfloat *rcam, const GLfloat *rcam0) {
+  const GLfloat r = (t - 9.16f) / 3.33f;
+  const GLfloat w = r > 1.0f ? 1.0f : r * r;
+  for (int i = 0; i < RCAM_SIZE; ++i) rcam[i] = (1.0f - w) * rcam[i] + w * rcam0[i];
+}
+
+// Phase 5: the bee accelerates at 1.5 units/s^2 against a drag that levels
+// its speed off (about 10.6 units/s at 60 frames a second). The drag is
+// quadratic in the frame time: after a long frame it could exceed the speed
+// and turn the bee round for good, so it only ever stops it.
+static void flyOff(GLfloat dt, GLfloat &ve4) {
+  _bee[2] = _bee[2] - ve4 * dt;
+  const GLfloat v = ve4 + 1.5f * dt;
+  ve4 = fmaxf(0.0f, v - 0.8f * v * dt * v * dt);
+}
+
+// Looks at the bee from _bee + rcam[0..2] with up rcam[3..5]: straight down
+// (centre below the eye) or at the bee itself.
+static void lookFromRcam(const GLfloat *rcam, bool atBee) {
+  const GLfloat eye[3] = {_bee[0] + rcam[0], _bee[1] + rcam[1], _bee[2] + rcam[2]};
+  const GLfloat cz = atBee ? _bee[2] : _bee[2] + rcam[2];
+  gl4duLookAtf(eye[0], eye[1], eye[2], _bee[0], _bee[1], cz, rcam[3], rcam[4], rcam[5]);
+}
+
+void beebegin(int state) {
+  static GLfloat __t0 = -1.0f, __prev_t = 0.0f;
+  // Eye offset from the bee, then up vector; -10 marks the set-up to come.
+  static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
+  static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
+  static GLfloat vbat = 0.0f, ve4 = 0.0f;
+  if (!isDrawState(state)) return;
+  const PassState entry = rememberPassState();
+  if (__t0 < 0.0f) __t0 = __prev_t = sceneSeconds();
+  const GLfloat now = sceneSeconds(), prev = __prev_t;
+  __prev_t = now;
+  const GLfloat t = now - __t0;
+  beginWorldFrame();
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  if (rcam[3] == -10.0f) {
+    // Just above the bee and 0.26652 ahead, looking down; up tilted in x-z.
+    rcam[2] = -0.26652f;
+    rcam[5] = -1.4142135f;
+    rcam[1] = 0.26652f - _bee[1];
+    rcam[3] = static_cast<GLfloat>(vp[3] * -1.4142135623730951 / static_cast<GLfloat>(vp[2]));
+  }
+  if (t < 5.83) {
+    if (t > 2.5) climb(t, rcam);
+    lookFromRcam(rcam, false);
+  } else if (t < 9.16) {
+    vbat = takeOffBeat(t);
+    lookFromRcam(rcam, true);
+  } else {
+    vbat = randomBeat();
+    if (t < 12.49)
+      settle(t, rcam, rcam0);
+    else
+      flyOff(now - prev, ve4);
+    lookFromRcam(rcam, true);
+  }
+  // The circling lights fade in from 15.49 s, half a base unit a second.
+  const GLfloat f = t - 15.49f > 0.0f ? 0.5f * (t - 15.49f) : 0.0f;
+  const GLfloat heights[3] = {2.0f, 1.5f, 1.4f};
+  sendLights(lightsX, f, t, heights, rcam[0], _bee[0], rcam[2], _bee[2]);
+  drawWorld(f - 2.0, rcam[0] + _bee[0], 0.0f, rcam[2] + _bee[2], vbat);
+  restoreSwitches(entry);
+}
+
+/* Filtered bee scenes: the chase, then filters over the finished frame. */
+
+// Edges of the softened frame: bee2 as inverted colours, bee3 as colours.
+static void edges(GL4DFenum resultMode) {
+  const GLuint frame = frameTexture();
+  gl4dfBlur(frame, frame, 3, 1, 0, GL_FALSE);
+  gl4dfSobelSetMixMode(GL4DF_SOBEL_MIX_NONE);
+  gl4dfSobelSetResultMode(resultMode);
+  gl4dfSobel(frame, frame, GL_FALSE);
+}
+
+void bee2(int state) {
+  static const GLfloat d[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  if (!isDrawState(state)) return;
+  subbeeX(d);
+  edges(GL4DF_SOBEL_RESULT_INV_RGB);
+}
+
+void bee3(int state) {
+  static const GLfloat d[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  if (!isDrawState(state)) return;
+  subbeeX(d);
+  edges(GL4DF_SOBEL_RESULT_RGB);
+}
+
+// A logistic step from 0 to 1 centred at c, of steepness 6 / width.
+static double logistic(GLfloat t, GLfloat c, GLfloat width) {
+  return 1.0 / (1.0 + std::exp(-6.0 * static_cast<double>((t - c) / width)));
+}
+
+// The climb: the bee rises 2.5 and surges up to 6 ahead of its base, the
+// camera climbs 3.5 and falls back to 4 behind; after 6 s the relief grows
+// to 2, still blue and tiled.
+void bee4(int state) {
+  static GLfloat __t0 = -1.0f;
+  static int ft = 1;
+  static GLfloat b[3] = {0.0f, 0.0f, 0.0f};
+  if (!isDrawState(state)) return;
+  if (__t0 < 0.0f) __t0 = sceneSeconds();
+  const GLfloat t = sceneSeconds() - __t0;
+  if (ft) {
+    for (int i = 0; i < 3; ++i) b[i] = _bee[i];
+    ft = 0;
+  }
+  const GLfloat back = static_cast<GLfloat>(2.0 / (1.0 + std::exp(-6.0 * static_cast<double>(t - 1.0f))));
+  const GLfloat s1 = static_cast<GLfloat>(2.5 * logistic(t, 1.9f, 1.9f));
+  const GLfloat s3 = static_cast<GLfloat>(3.5 * logistic(t, 3.0f, 3.0f));
+  _bee[1] = b[1] + s1;
+  const GLfloat S = s1 + s3;
+  _bee[2] = b[2] - S;
+  GLfloat h = 0.0f;
+  if (t > 6.0f) {
+    const double grown = std::pow(static_cast<double>(t - 6.0f), static_cast<double>(0.9f));
+    h = grown < 2.0 ? static_cast<GLfloat>(grown) : 2.0f;
+  }
+  const GLfloat p[4] = {0.0f, s3 - s1, back, h};
+  subbeeX(p);
+  // The base takes over the rig's forward move.
+  b[2] = _bee[2] - (b[2] - S) + b[2];
+  gl4dfSobelSetResultMode(GL4DF_SOBEL_RESULT_INV_LUMINANCE);
+  gl4dfSobelSetMixFactor(0.9f);
+  gl4dfSobelSetMixMode(GL4DF_SOBEL_MIX_ADD);
+  const GLuint frame = frameTexture();
+  gl4dfSobel(frame, frame, GL_FALSE);
+}
+
+// bee5 to bee7 watch from higher and further back, over the brown relief.
+static const GLfloat highChase[4] = {0.0f, 1.0f, 2.0f, 2.0011f};
+
+void bee5(int state) {
+  if (isDrawState(state)) subbeeY(highChase);
+}
+
+// Scattered, then blurred more every second: 2 texels a second in bee6, 4
+// in bee7, from 10 at each scene's first draw.
+static void scatterAndBlur(GLfloat t, double widening) {
+  const GLuint frame = frameTexture();
+  gl4dfScattering(frame, frame, 13, 0, 0, GL_FALSE);
+  const GLuint radius = static_cast<GLuint>(static_cast<int>(widening * static_cast<double>(t) + 10.0));
+  gl4dfBlur(frame, frame, radius, 1, 0, GL_FALSE);
+}
+
+void bee6(int state) {
+  static GLfloat __t0 = -1.0f;
+  if (!isDrawState(state)) return;
+  if (__t0 < 0.0f) __t0 = sceneSeconds();
+  const GLfloat t = sceneSeconds() - __t0;
+  subbeeY(highChase);
+  scatterAndBlur(t, 2.0);
+}
+
+void bee7(int state) {
+  static GLfloat __t0 = -1.0f;
+  if (!isDrawState(state)) return;
+  if (__t0 < 0.0f) __t0 = sceneSeconds();
+  const GLfloat t = sceneSeconds() - __t0;
+  subbeeY(highChase);
+  scatterAndBlur(t, 4.0);
+}

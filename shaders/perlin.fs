@@ -1,46 +1,95 @@
 #version 330 core
 // Shared fragment stage of the landscape ("sol" = 1) and the bee
-// ("corps" = 2): the surface colour lit by "nbL" point lights.
+// ("corps" = 2): the surface colour lit by "nbL" point lights whose light
+// fades with distance, then tone mapped, since the chase rigs let the light
+// colours grow without bound.
 uniform vec4 couleur;
 uniform int hasTex;
 uniform int sol;
 uniform int corps;
 uniform sampler2D tex;    // the landscape's tile
-uniform sampler2D myTex;  // the bee's stripes
+uniform sampler2D myTex;  // the bee's stripes: a black row over two red ones
 uniform int nbL;
 uniform vec4 Lp[4];  // light positions, world
-uniform vec4 Lc[4];  // light colours, may exceed 1
+uniform vec4 Lc[4];  // light colours, above 1 as often as not
 in vec3 vsoPosition;
 in vec3 vsoNormal;
 in vec2 vsoTexCoord;
+in float vsoAlong;  // the bee: position along its long axis, -1..1
+flat in vec3 vsoEye;
 out vec4 fragColor;
 
-const vec3 AMBIENT = vec3(0.15);
+const vec3 AMBIENT = vec3(0.1, 0.12, 0.22);  // a bluish sky
+const float FALLOFF = 0.015;    // light / (1 + FALLOFF * distance^2)
+const float STRIPES = 1.6;      // stripe periods per unit of the body's long axis
+const float GROUND_EDGE = 44.0; // the ground fades into the backdrop from here...
+const float GROUND_END = 63.0;  // ...to the grid's edge, in world units from the eye
+const float KNEE = 0.6;         // tone mapping leaves values below this alone
+const float GLOSS = 0.6, SHININESS = 40.0;  // the bee's highlights
+
+// The tile, filtered here: the sampler's anisotropic path is far too slow on
+// a software rasteriser for half a million small triangles.
+vec4 tileTexel(vec2 uv) {
+  ivec2 size = textureSize(tex, 0);
+  vec2 p = uv * vec2(size) - 0.5;
+  vec2 f = fract(p);
+  ivec2 i = ivec2(floor(p));
+  vec4 a = texelFetch(tex, (i + ivec2(0, 0)) & (size - 1), 0);
+  vec4 b = texelFetch(tex, (i + ivec2(1, 0)) & (size - 1), 0);
+  vec4 c = texelFetch(tex, (i + ivec2(0, 1)) & (size - 1), 0);
+  vec4 d = texelFetch(tex, (i + ivec2(1, 1)) & (size - 1), 0);
+  return mix(mix(a, b, f.x), mix(c, d, f.x), f.y);
+}
 
 // Colour before lighting: the tile laid over the ground by its alpha, or the
-// stripes multiplying the bee's colour.
+// stripes multiplying the bee's colour. The stripes run across the body's
+// long axis (the wings and the head are black anyway).
 vec4 albedo() {
   if (hasTex == 0) return couleur;
   if (sol == 1) {
-    vec4 t = texture(tex, vsoTexCoord);
+    vec4 t = tileTexel(vsoTexCoord);
     return vec4(mix(couleur.rgb, t.rgb, t.a), couleur.a);
   }
-  return couleur * texture(myTex, vsoTexCoord);
+  return couleur * texture(myTex, vec2(0.5, STRIPES * vsoAlong));
 }
 
-// Lambert term of light i, fading with the square of the distance.
-vec3 diffuse(int i, vec3 p, vec3 n) {
+// Light i arriving at p: its colour dimmed by distance, and the direction
+// towards it. Light 0 stands far overhead (40 units up or more): it lights
+// like the sun, undimmed by distance.
+vec3 arriving(int i, vec3 p, out vec3 l) {
   vec3 toLight = Lp[i].xyz - p;
-  float fall = 1.0 / (1.0 + 0.002 * dot(toLight, toLight));
-  return Lc[i].rgb * max(dot(n, normalize(toLight)), 0.0) * fall;
+  float d2 = dot(toLight, toLight);
+  l = toLight * inversesqrt(d2);
+  return i == 0 ? Lc[i].rgb : Lc[i].rgb / (1.0 + FALLOFF * d2);
+}
+
+// Compresses the brightest channel smoothly towards 1 above KNEE and scales
+// the others with it: over-bright light keeps its hue instead of clipping
+// to white.
+vec3 compressHighlights(vec3 c) {
+  float m = max(c.r, max(c.g, c.b));
+  if (m <= KNEE) return c;
+  float mapped = 1.0 - (1.0 - KNEE) * exp(-(m - KNEE) / (1.0 - KNEE));
+  return c * (mapped / m);
 }
 
 void main() {
   // The wings are drawn without culling: light their back faces too.
   vec3 n = normalize(gl_FrontFacing ? vsoNormal : -vsoNormal);
-  vec3 light = AMBIENT;
-  for (int i = 0; i < min(nbL, 4); ++i) light += diffuse(i, vsoPosition, n);
-  if (corps == 2) light *= 1.3;  // the bee stands out a little from the ground
   vec4 c = albedo();
-  fragColor = vec4(c.rgb * light, c.a);
+  vec3 light = c.rgb * AMBIENT;
+  int lights = min(nbL, 4);
+  vec3 l;
+  for (int i = 0; i < lights; ++i) light += c.rgb * arriving(i, vsoPosition, l) * max(dot(n, l), 0.0);
+  // Only the bee is glossy, so that its black head and wings catch the
+  // lights. A loop, unlike a branch, costs the ground nothing.
+  vec3 toEye = normalize(vsoEye - vsoPosition);
+  for (int i = 0; i < (corps == 2 ? lights : 0); ++i) {
+    vec3 arrived = arriving(i, vsoPosition, l);
+    if (dot(n, l) > 0.0) light += arrived * GLOSS * pow(max(dot(n, normalize(l + toEye)), 0.0), SHININESS);
+  }
+  float alpha = c.a;
+  // The ground fades out towards the grid's edge, showing the backdrop.
+  if (sol == 1) alpha *= 1.0 - smoothstep(GROUND_EDGE, GROUND_END, length(vsoPosition.xz - vsoEye.xz));
+  fragColor = vec4(compressHighlights(light), alpha);
 }

@@ -1,0 +1,122 @@
+// Cost of one frame of the bee chase, at 1920 x 1080 unless a size is given,
+// in ms and in copies (a reference pass at the same size): the backdrop with
+// its three filters, the landscape flat (the opening, bee2, bee3) and in
+// relief (bee4's end, bee5 to bee7), the bee; then whole frames of bee2 (the
+// chase and its edge filters; target <= 25 copies), bee4 in relief and
+// bee6 (scattering and a blur that widens with its clock).
+//   bench_bee [width height]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "animations.cpp"
+#include "support/copies.h"
+
+// The audio module is not part of the picture.
+void ahSetStep(int) {}
+void ahSetNeige(int) {}
+float ahAverage(void) { return 0.0f; }
+int ahPathLength(void) { return 0; }
+
+namespace {
+
+int W = 1920, H = 1080;
+bench::Target frame;
+GLuint depth = 0;
+
+void bindFrame() {
+  glBindFramebuffer(GL_FRAMEBUFFER, frame.fbo);
+  glViewport(0, 0, W, H);
+}
+
+// The rig's camera, lights and GL switches for a pass timed alone.
+void chaseSetUp(const GLfloat *p) {
+  bindFrame();
+  subbeeX(p);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+}
+
+// Cost in copies on a shared machine: each round times one run of the work
+// between two reference passes and divides by their mean; the median of
+// nine rounds' ratios is kept. ms gets the median time of the work.
+double copiesOf(const bench::Target &src, const bench::Target &dst, const std::function<void()> &work, double &ms) {
+  bench::medianMs(work, 1, 2);  // warm-up
+  std::vector<double> ratios, times;
+  for (int round = 0; round < 9; ++round) {
+    const double before = bench::referencePassMs(src, dst);
+    const double t = bench::medianMs(work, 1, 0);
+    const double after = bench::referencePassMs(src, dst);
+    ratios.push_back(2.0 * t / (before + after));
+    times.push_back(t);
+  }
+  std::sort(ratios.begin(), ratios.end());
+  std::sort(times.begin(), times.end());
+  ms = times[4];
+  return ratios[4];
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc == 3) {
+    W = std::atoi(argv[1]);
+    H = std::atoi(argv[2]);
+  }
+  if (W <= 0 || H <= 0) {
+    std::fprintf(stderr, "usage: %s [width height]\n", argv[0]);
+    return 2;
+  }
+  bench::openContext(argc, argv, 64, 64);
+  frame = bench::makeTarget(W, H);
+  glGenRenderbuffers(1, &depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, W, H);
+  glBindFramebuffer(GL_FRAMEBUFFER, frame.fbo);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  bindFrame();
+  animationsInit();
+  bench::Target src = bench::makeTarget(W, H), dst = bench::makeTarget(W, H);
+
+  static const GLfloat flat[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+  static const GLfloat relief[4] = {0.0f, 3.0f, 2.0f, 2.0f};
+  std::printf("%d x %d, reference pass %.3f ms\n", W, H, bench::referencePassMs(src, dst));
+  auto report = [&](const char *what, const std::function<void()> &work, const char *target = "") {
+    double ms = 0.0;
+    const double copies = copiesOf(
+        src, dst,
+        [&] {
+          // The reference pass binds its own target.
+          bindFrame();
+          work();
+        },
+        ms);
+    std::printf("  %-44s %8.2f ms %7.2f copies%s\n", what, ms, copies, target);
+  };
+
+  chaseSetUp(flat);
+  report("backdrop with its three filters", [] {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    fond(1.0);
+  });
+  report("landscape, flat", [] {
+    glClear(GL_DEPTH_BUFFER_BIT);
+    grid_draw(0.0f, 0.0f, 2.0f);
+  });
+  chaseSetUp(relief);
+  report("landscape, relief 2", [] {
+    glClear(GL_DEPTH_BUFFER_BIT);
+    grid_draw(0.0f, 2.0f, _bee[2] + 4.0f);
+  });
+  report("bee", [] { bee_draw(1.085f); });
+  report(
+      "whole bee2 frame", [] { bee2(2); }, " (target <= 25)");
+  report("whole subbeeX frame in relief (no filter)", [] { subbeeX(relief); });
+  report("whole bee6 frame (blur 10 and up)", [] { bee6(2); });
+  gl4duClean(GL4DU_ALL);
+  bench::freeTarget(src);
+  bench::freeTarget(dst);
+  return 0;
+}
