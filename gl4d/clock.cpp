@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "gl4d/internal.h"
+
 namespace {
 
 const Uint64 startCount = SDL_GetPerformanceCounter();
@@ -45,4 +47,9 @@ void gl4dSetElapsedTime(double ms) {
 
 void gl4dAdvanceElapsedTime(double ms) {
   if (ms > 0.0) manualMs.store(manualMs.load(std::memory_order_relaxed) + ms, std::memory_order_relaxed);
+}
+
+void gl4d::startOfflineClock() {
+  manualMs.store(0.0, std::memory_order_relaxed);
+  manual.store(true, std::memory_order_relaxed);
 }

@@ -10,5 +10,6 @@
 #include "gl4d/filters.h"
 #include "gl4d/scenes.h"
 #include "gl4d/clean.h"
+#include "gl4d/png.h"
 
 #endif

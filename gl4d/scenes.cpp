@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "gl4d/capture.h"
 #include "gl4d/clock.h"
 #include "gl4d/internal.h"
 
@@ -89,6 +90,8 @@ void present() {
 
 void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void)) {
   if (m.table.load(std::memory_order_relaxed)) gl4d::releaseScenes();
+  // An offline run renders the show at its own frame size.
+  gl4d::sceneFrameSize(&width, &height);
   m.width = width;
   m.height = height;
   m.rowStarts.clear();
@@ -97,6 +100,7 @@ void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void
     m.rowStarts.push_back(start);
     start += row->duration;
   }
+  gl4d::noteShowLength(start);
   m.started = false;
   m.currentRow.store(-1, std::memory_order_relaxed);
   m.table.store(table, std::memory_order_relaxed);
@@ -153,20 +157,25 @@ void gl4dhDraw(void) {
     else if (row.first)
       row.first(2);
   }
-  present();
+  if (!gl4d::offlineSession()) present();  // offline frames are read from the framebuffer
   glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void gl4dhUpdateWithAudio(void) {
   GL4DHanime *table = m.table.load(std::memory_order_relaxed);
   const int r = m.currentRow.load(std::memory_order_relaxed);
-  if (!table || r < 0) return;
-  const GL4DHanime &row = table[r];
-  if (row.mix)
-    row.mix(row.first, row.second, row.duration, m.currentElapsed.load(std::memory_order_relaxed), 1);
-  else if (row.first)
-    row.first(1);
+  if (table && r >= 0) {
+    const GL4DHanime &row = table[r];
+    if (row.mix)
+      row.mix(row.first, row.second, row.duration, m.currentElapsed.load(std::memory_order_relaxed), 1);
+    else if (row.first)
+      row.first(1);
+  }
+  // Every block, the show's or not: an offline run counts them all.
+  gl4d::afterSoundBlock();
 }
+
+double gl4d::showElapsedMs() { return m.started ? gl4dGetElapsedTime() - m.showStart : -1.0; }
 
 int gl4dhGetCurrentRow(void) { return m.currentRow.load(std::memory_order_relaxed); }
 GLuint gl4dhGetFramebuffer(void) { return m.fbo; }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gl4d/capture.h"
+
 namespace {
 
 struct WindowState {
@@ -17,8 +19,10 @@ struct WindowState {
 WindowState w;
 
 // Registered at creation, so it runs after every exit handler the program
-// registers later: those still have a current context.
+// registers later: those still have a current context, and a capture can be
+// written out once the program has closed its sound.
 void closeWindow() {
+  gl4d::finishSession();
   if (w.context) SDL_GL_DeleteContext(w.context);
   if (w.window) SDL_DestroyWindow(w.window);
   w.context = nullptr;
@@ -62,16 +66,19 @@ bool handleEvent(const SDL_Event &e) {
 
 GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, int y, int width, int height,
                              Uint32 flags) {
-  (void)argc;
-  (void)argv;
   if (w.window) return GL_TRUE;  // one window per process
+  // The layer's own options; the program's argv stays as it is.
+  if (!gl4d::configureSession(argc, argv)) return GL_FALSE;
+  gl4d::offlineWindow(&width, &height, &flags);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
+    gl4d::abandonSession();
     return GL_FALSE;
   }
   if (!displayUsable()) {
     std::fprintf(stderr, "gl4duwCreateWindow: no display available\n");
     SDL_Quit();
+    gl4d::abandonSession();
     return GL_FALSE;
   }
   static bool registered = false;
@@ -84,6 +91,7 @@ GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, in
   w.window = SDL_CreateWindow(title ? title : "", x, y, width, height, flags | SDL_WINDOW_OPENGL);
   if (!w.window) {
     std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
+    gl4d::abandonSession();
     return GL_FALSE;
   }
   w.context = SDL_GL_CreateContext(w.window);
@@ -91,6 +99,7 @@ GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, in
     std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
     SDL_DestroyWindow(w.window);
     w.window = nullptr;
+    gl4d::abandonSession();
     return GL_FALSE;
   }
   return GL_TRUE;
@@ -104,11 +113,20 @@ SDL_Window *gl4duwGetSDL_Window(void) { return w.window; }
 
 void gl4duwMainLoop(void) {
   if (!w.window) return;
+  const bool offline = gl4d::offlineSession();
   for (;;) {
     SDL_Event e;
     while (SDL_PollEvent(&e))
       if (!handleEvent(e)) return;
+    // Offline frames are read back, not shown: no swap.
+    if (offline) {
+      if (!gl4d::beginOfflineFrame()) return;
+      if (w.display) w.display();
+      gl4d::endOfflineFrame();
+      continue;
+    }
     if (w.display) w.display();
     SDL_GL_SwapWindow(w.window);
+    if (gl4d::liveStopReached()) return;
   }
 }

@@ -1,0 +1,39 @@
+// Offline runs: a capture to video and/or stills, frames made one by one on
+// the manual clock with the sound in lock-step. The window, the loop and the
+// scene manager call these; nothing here is exported.
+#pragma once
+
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+namespace gl4d {
+
+// Before SDL starts: reads the layer's options from the program's command
+// line and sets an offline run up. Prints the options and exits for
+// --gl4d-help; false, after a message on stderr, for bad options.
+bool configureSession(int argc, char **argv);
+// The window creation failed after configureSession: drop what it made.
+void abandonSession();
+bool offlineSession();
+// An offline run's window: hidden, at the frame size when one was given.
+void offlineWindow(int *width, int *height, Uint32 *flags);
+
+// The scene manager's frame size: an offline run's own size replaces it.
+void sceneFrameSize(GLuint *width, GLuint *height);
+// The length of the scene manager's table, the default end of a capture.
+void noteShowLength(double ms);
+// Sound thread, at the end of every gl4dhUpdateWithAudio.
+void afterSoundBlock();
+
+// The loop, around each display call of an offline run: false when the
+// run is over (the loop then returns).
+bool beginOfflineFrame();
+void endOfflineFrame();
+// A live run given --gl4d-stop: true once the show has played that long.
+bool liveStopReached();
+
+// The window's last exit handler: writes the capture out (the sound file is
+// complete only once the program has closed its audio).
+void finishSession();
+
+}  // namespace gl4d

@@ -1,0 +1,168 @@
+// The layer's own command-line options, in the way classic GL window toolkits
+// take -display or -geometry: recognised by their prefix, the rest untouched.
+#include "gl4d/options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace gl4d {
+
+namespace {
+
+constexpr const char *kPrefix = "--gl4d-";
+constexpr double kLongestShowMs = 24.0 * 3600.0 * 1000.0;  // a day: anything longer is a typo
+constexpr int kLargestSide = 8192;
+
+bool fail(std::string *error, const std::string &why) {
+  *error = why;
+  return false;
+}
+
+// Seconds (a plain decimal number, 0 or more) to milliseconds.
+bool parseSeconds(const std::string &text, double *ms) {
+  if (text.empty() || text[0] == '+' || text[0] == '-' || std::isspace(static_cast<unsigned char>(text[0])))
+    return false;
+  errno = 0;
+  char *end = nullptr;
+  const double s = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(s) || s < 0.0 || s * 1000.0 > kLongestShowMs) return false;
+  *ms = s * 1000.0;
+  return true;
+}
+
+bool parseInt(const std::string &text, int lo, int hi, int *v) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const long n = std::strtol(text.c_str(), nullptr, 10);
+  if (n < lo || n > hi) return false;
+  *v = static_cast<int>(n);
+  return true;
+}
+
+bool parseSize(const std::string &text, int *w, int *h) {
+  const size_t x = text.find('x');
+  if (x == std::string::npos) return false;
+  return parseInt(text.substr(0, x), 1, kLargestSide, w) && parseInt(text.substr(x + 1), 1, kLargestSide, h);
+}
+
+bool parseTimes(const std::string &text, std::vector<double> *ms) {
+  size_t from = 0;
+  for (;;) {
+    const size_t comma = text.find(',', from);
+    double t = 0.0;
+    if (!parseSeconds(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from), &t))
+      return false;
+    ms->push_back(t);
+    if (comma == std::string::npos) break;
+    from = comma + 1;
+  }
+  return true;
+}
+
+// One option and its value, applied to out.
+bool apply(const std::string &name, const std::string &value, LayerOptions *out, std::string *error) {
+  const std::string opt = kPrefix + name;
+  if (name == "capture") {
+    if (value.empty()) return fail(error, opt + " needs a file name");
+    out->capturePath = value;
+  } else if (name == "stills") {
+    out->stillsMs.clear();
+    if (!parseTimes(value, &out->stillsMs))
+      return fail(error, opt + " takes show times in seconds separated by commas, not \"" + value + "\"");
+  } else if (name == "stills-dir") {
+    if (value.empty()) return fail(error, opt + " needs a directory");
+    out->stillsDir = value;
+  } else if (name == "fps") {
+    if (!parseInt(value, 1, 1000, &out->fps))
+      return fail(error, opt + " takes a whole number of frames per second from 1 to 1000, not \"" + value + "\"");
+  } else if (name == "size") {
+    if (!parseSize(value, &out->width, &out->height))
+      return fail(error, opt + " takes WIDTHxHEIGHT in pixels (1 to 8192 each), not \"" + value + "\"");
+  } else if (name == "stop") {
+    if (!parseSeconds(value, &out->stopMs) || out->stopMs <= 0.0)
+      return fail(error, opt + " takes a show time in seconds above 0, not \"" + value + "\"");
+  }
+  return true;
+}
+
+bool takesNoValue(const std::string &name) { return name == "help"; }
+
+bool known(const std::string &name) {
+  for (const char *n : {"capture", "stills", "stills-dir", "fps", "size", "stop", "help"})
+    if (name == n) return true;
+  return false;
+}
+
+// The combinations that make sense, once every option is read.
+bool check(LayerOptions *out, std::string *error) {
+  std::sort(out->stillsMs.begin(), out->stillsMs.end());
+  out->stillsMs.erase(std::unique(out->stillsMs.begin(), out->stillsMs.end()), out->stillsMs.end());
+  if (!out->offline()) {
+    if (out->width) return fail(error, "--gl4d-size needs --gl4d-capture or --gl4d-stills");
+    if (out->fps != 60) return fail(error, "--gl4d-fps needs --gl4d-capture or --gl4d-stills");
+  }
+  // H.264 in yuv420p halves the colour planes: even sides only.
+  if (out->capturing() && (out->width % 2 || out->height % 2))
+    return fail(error, "a video's frame size must be even in both directions (--gl4d-size)");
+  if (out->stopMs > 0.0 && out->takingStills() && out->stillsMs.back() >= out->stopMs)
+    return fail(error, "a still is asked for at or after the stop time (--gl4d-stop)");
+  return true;
+}
+
+}  // namespace
+
+bool parseLayerOptions(int argc, char *const *argv, LayerOptions *out, std::string *error) {
+  *out = LayerOptions{};
+  const size_t prefixLength = std::strlen(kPrefix);
+  for (int i = 1; i < argc && argv[i]; ++i) {
+    const std::string arg = argv[i];
+    if (arg.compare(0, prefixLength, kPrefix) != 0) continue;
+    std::string name = arg.substr(prefixLength), value;
+    const size_t eq = name.find('=');
+    if (eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.erase(eq);
+    }
+    if (!known(name)) return fail(error, "unknown option " + std::string(kPrefix) + name);
+    if (eq != std::string::npos) {
+      if (takesNoValue(name)) return fail(error, std::string(kPrefix) + name + " takes no value");
+    } else if (!takesNoValue(name)) {
+      if (i + 1 >= argc || !argv[i + 1]) return fail(error, std::string(kPrefix) + name + " needs a value");
+      value = argv[++i];
+    }
+    if (name == "help") {
+      out->help = true;
+      continue;
+    }
+    if (!apply(name, value, out, error)) return false;
+  }
+  return check(out, error);
+}
+
+const char *layerOptionsHelp() {
+  return "Window options (everything else on the command line is left to the program):\n"
+         "  --gl4d-capture=FILE     record the show to FILE, an MP4 (H.264 and AAC, made by ffmpeg),\n"
+         "                          rendered offscreen frame by frame at exact show times, with its sound\n"
+         "  --gl4d-stills=T[,T...]  write the frames at these show times (seconds) as PNG files\n"
+         "                          still-TTT.ttt.png (with --gl4d-capture: taken from the capture's frames)\n"
+         "  --gl4d-stills-dir=DIR   where the stills go (default: the working directory; made if missing)\n"
+         "  --gl4d-fps=N            frames per second of a capture or stills (default 60)\n"
+         "  --gl4d-size=WxH         frame size of a capture or stills (default: the scene manager's);\n"
+         "                          the show is rendered at that size\n"
+         "  --gl4d-stop=T           end after show time T seconds (a capture: default the end of the\n"
+         "                          show; stills: after the last one; live: the window closes)\n"
+         "  --gl4d-help             print this and exit\n"
+         "Values follow the option after '=' or as the next argument.\n";
+}
+
+std::string stillFileName(double ms) {
+  char name[64];
+  std::snprintf(name, sizeof name, "still-%07.3f.png", std::round(ms) / 1000.0);
+  return name;
+}
+
+}  // namespace gl4d

@@ -1,0 +1,36 @@
+// The layer's own command-line options (--gl4d-*): a capture to video, stills
+// at given show times, a stop time. Everything else on the command line
+// belongs to the program and is left as it is.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace gl4d {
+
+struct LayerOptions {
+  std::string capturePath;      // MP4 to write; empty: no video
+  std::vector<double> stillsMs;  // show times of the stills, ms, ascending, no repeats
+  std::string stillsDir = ".";
+  int fps = 60;
+  int width = 0, height = 0;  // frame size; 0: the scene manager's own
+  double stopMs = -1.0;       // show time to end at; negative: none given
+  bool help = false;
+
+  bool capturing() const { return !capturePath.empty(); }
+  bool takingStills() const { return !stillsMs.empty(); }
+  // Frames made one by one on the manual clock rather than shown live.
+  bool offline() const { return capturing() || takingStills(); }
+};
+
+// Reads the --gl4d-* options of argv (both "--gl4d-x=V" and "--gl4d-x V").
+// On bad input returns false with a one-line reason in *error.
+bool parseLayerOptions(int argc, char *const *argv, LayerOptions *out, std::string *error);
+
+// What --gl4d-help prints.
+const char *layerOptionsHelp();
+
+// File name of the still taken at show time ms: "still-012.500.png".
+std::string stillFileName(double ms);
+
+}  // namespace gl4d

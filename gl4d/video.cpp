@@ -1,0 +1,54 @@
+// ffmpeg as the capture's encoder: quiet unless it fails.
+#include "gl4d/video.h"
+
+#include <cstring>
+
+namespace gl4d {
+
+VideoEncoder::~VideoEncoder() {
+  if (child_.pid >= 0) waitChild(child_);
+}
+
+bool VideoEncoder::start(const std::string &path, int w, int h, int fps, std::string *error) {
+  w_ = w;
+  h_ = h;
+  upright_.resize(static_cast<size_t>(w) * h * 4);
+  const std::vector<std::string> args = {
+      "ffmpeg", "-hide_banner", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "rgba",
+      "-video_size", std::to_string(w) + "x" + std::to_string(h), "-framerate", std::to_string(fps),
+      "-i", "pipe:0", "-an", "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+      "-f", "mp4", "-y", path};
+  return startChild(args, true, &child_, error);
+}
+
+bool VideoEncoder::write(const std::uint8_t *rgba) {
+  const size_t row = static_cast<size_t>(w_) * 4;
+  for (int y = 0; y < h_; ++y) std::memcpy(&upright_[static_cast<size_t>(y) * row], rgba + (h_ - 1 - y) * row, row);
+  return feedChild(child_, upright_.data(), upright_.size());
+}
+
+void VideoEncoder::endInput() { closeChildInput(child_); }
+
+bool VideoEncoder::finish(std::string *error) {
+  if (child_.pid < 0) return true;
+  const int status = waitChild(child_);
+  if (status == 0) return true;
+  *error = status < 0 ? "ffmpeg was killed while encoding the video"
+                      : "ffmpeg failed to encode the video (status " + std::to_string(status) + ")";
+  return false;
+}
+
+bool muxSound(const std::string &videoPath, const std::string &wavPath, const std::string &out, std::string *error) {
+  const std::vector<std::string> args = {
+      "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-i", videoPath, "-i", wavPath,
+      "-map", "0:v", "-map", "1:a", "-c:v", "copy", "-c:a", "aac", "-b:a", "192k",
+      "-movflags", "+faststart", "-f", "mp4", "-y", out};
+  Child child;
+  if (!startChild(args, false, &child, error)) return false;
+  const int status = waitChild(child);
+  if (status == 0) return true;
+  *error = "ffmpeg failed to add the sound to the video (status " + std::to_string(status) + ")";
+  return false;
+}
+
+}  // namespace gl4d

@@ -1,0 +1,37 @@
+// The capture's video through ffmpeg: raw RGBA frames in, H.264 in MP4 out;
+// then the sound muxed in as AAC.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gl4d/process.h"
+
+namespace gl4d {
+
+class VideoEncoder {
+ public:
+  ~VideoEncoder();
+  // Starts ffmpeg writing path, an MP4 of w x h frames at fps.
+  bool start(const std::string &path, int w, int h, int fps, std::string *error);
+  // One frame of w x h RGBA8 pixels, rows bottom-up as glReadPixels gives
+  // them; sent upright. False once ffmpeg has gone.
+  bool write(const std::uint8_t *rgba);
+  // End of the frames; ffmpeg finishes the file on its own.
+  void endInput();
+  // Waits for ffmpeg; false with a reason if it failed.
+  bool finish(std::string *error);
+  bool started() const { return child_.pid >= 0; }
+
+ private:
+  Child child_;
+  int w_ = 0, h_ = 0;
+  std::vector<std::uint8_t> upright_;
+};
+
+// Writes out: the video of videoPath as it is, with the sound of wavPath
+// encoded as AAC.
+bool muxSound(const std::string &videoPath, const std::string &wavPath, const std::string &out, std::string *error);
+
+}  // namespace gl4d
