@@ -94,6 +94,20 @@ void main() {
 }
 )";
 
+// The same reduction by 2 on both axes, from a whole texture, in four
+// bilinear reads: along each axis the tent's taps 1, 3, 3, 1 (in eighths)
+// pair up into two reads a quarter of a texel off the pairs' inner texels,
+// and the sampler's clamping to the edges is the clamping of the taps.
+const char *kHalveBody = R"(
+uniform sampler2D src;
+uniform vec2 texel;  // one input texel in texture coordinates
+void main() {
+  vec2 t = floor(gl_FragCoord.xy);
+  vec2 a = (2.0 * t - 1.75) * texel, b = (2.0 * t - 0.25) * texel;
+  fragColor = 0.25 * (texture(src, a) + texture(src, vec2(b.x, a.y)) + texture(src, vec2(a.x, b.y)) + texture(src, b));
+}
+)";
+
 // Bilinear enlargement of the level (margin included) back to full size;
 // the level coordinate is affine in uv, so it comes interpolated.
 const char *kEnlargeBody = R"(
@@ -218,7 +232,12 @@ void blur(const Image &src, GLuint target, double sigma, bool flip) {
   const GLsizei tw = (w + 1) / 2 + 2, th = (h + 1) / 2 + 2;          // its textures, sized for k = 2
   const GLuint a = scratch(Scratch::LevelA, tw, th, src.scratchFormat);
   const GLuint b = scratch(Scratch::LevelB, tw, th, src.scratchFormat);
-  if (k <= kMaxFixedFactor) {
+  if (k == 2) {
+    const GLuint prog = program("blur halve", kHalveBody);
+    useProgram(prog, src.tex, Sampling::Linear);
+    setFloat2(prog, "texel", GLfloat(1.0 / w), GLfloat(1.0 / h));
+    drawInto(a, lw, lh, false);
+  } else if (k <= kMaxFixedFactor) {
     reduce(src.tex, w, h, a, lw, lh, k, true, true);
   } else {
     const GLuint strip = scratch(Scratch::Strip, (w + kMaxFixedFactor) / (kMaxFixedFactor + 1) + 2, h,

@@ -2,6 +2,7 @@
 // counter-clockwise front faces.
 #include "gl4d/geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
@@ -59,20 +60,37 @@ GLuint upload(const std::vector<Vertex> &vertices, const std::vector<GLuint> &in
 // A (columns + 1) x (rows + 1) lattice of vertices; position(u, v) gives each
 // vertex. Cells are split so that (u, v) -> (u + du, v) -> (u, v + dv) is the
 // counter-clockwise order seen from the front.
+//
+// The cells are listed in bands of a few columns, each band row by row, and
+// the vertices are numbered in the order that walk first meets them. Vertex
+// stages keep recently shaded vertices by index in small tables (a software
+// rasteriser's is a 256-entry table hashed on the index): this way a band's
+// previous row is still there when the next row uses it, and each vertex is
+// shaded about once, where a whole-row walk over a 512-wide lattice shades
+// most vertices four times.
 template <typename VertexAt>
 GLuint lattice(GLuint columns, GLuint rows, VertexAt vertexAt) {
+  constexpr GLuint band = 32;  // cells across one band
+  constexpr GLuint unnumbered = ~0u;
+  std::vector<GLuint> number((columns + 1) * (rows + 1), unnumbered);
   std::vector<Vertex> vertices;
-  vertices.reserve((columns + 1) * (rows + 1));
-  for (GLuint j = 0; j <= rows; ++j)
-    for (GLuint i = 0; i <= columns; ++i)
+  vertices.reserve(number.size());
+  const auto vertex = [&](GLuint i, GLuint j) {
+    GLuint &n = number[j * (columns + 1) + i];
+    if (n == unnumbered) {
+      n = static_cast<GLuint>(vertices.size());
       vertices.push_back(vertexAt(static_cast<float>(i) / columns, static_cast<float>(j) / rows));
+    }
+    return n;
+  };
   std::vector<GLuint> indices;
   indices.reserve(columns * rows * 6);
-  for (GLuint j = 0; j < rows; ++j)
-    for (GLuint i = 0; i < columns; ++i) {
-      const GLuint a = j * (columns + 1) + i, b = a + 1, d = a + columns + 1, c = d + 1;
-      indices.insert(indices.end(), {a, b, c, a, c, d});
-    }
+  for (GLuint first = 0; first < columns; first += band)
+    for (GLuint j = 0; j < rows; ++j)
+      for (GLuint i = first; i < std::min(columns, first + band); ++i) {
+        const GLuint a = vertex(i, j), b = vertex(i + 1, j), c = vertex(i + 1, j + 1), d = vertex(i, j + 1);
+        indices.insert(indices.end(), {a, b, c, a, c, d});
+      }
   return upload(vertices, indices);
 }
 
