@@ -16,7 +16,7 @@ bool VideoEncoder::start(const std::string &path, int w, int h, int fps, std::st
   const std::vector<std::string> args = {
       "ffmpeg", "-hide_banner", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt", "rgba",
       "-video_size", std::to_string(w) + "x" + std::to_string(h), "-framerate", std::to_string(fps),
-      "-i", "pipe:0", "-an", "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+      "-i", "pipe:0", "-an", "-c:v", "libx264", "-preset", "ultrafast", "-crf", "18", "-pix_fmt", "yuv420p",
       "-f", "mp4", "-y", path};
   return startChild(args, true, &child_, error);
 }
