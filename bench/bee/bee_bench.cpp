@@ -61,14 +61,7 @@ double copiesOf(const bench::Target &src, const bench::Target &dst, const std::f
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc == 3) {
-    W = std::atoi(argv[1]);
-    H = std::atoi(argv[2]);
-  }
-  if (W <= 0 || H <= 0) {
-    std::fprintf(stderr, "usage: %s [width height]\n", argv[0]);
-    return 2;
-  }
+  bench::frameSizeFromArguments(argc, argv, &W, &H);
   bench::openContext(argc, argv, 64, 64);
   frame = bench::makeTarget(W, H);
   glGenRenderbuffers(1, &depth);

@@ -7,7 +7,6 @@
 // start (huit's last radius); beep in its sweep. The manual clock holds
 // still during the runs, so every run repeats the same frame. The sound
 // measures are handed in by this program. Run from the build directory.
-#include <cstdlib>
 #include <cstdio>
 
 #include "animations.h"
@@ -75,14 +74,7 @@ void report(const char *what, void (*scene)(int), const bench::ReferencePass &re
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc == 3) {
-    W = std::atoi(argv[1]);
-    H = std::atoi(argv[2]);
-  }
-  if (W <= 0 || H <= 0) {
-    std::fprintf(stderr, "usage: %s [width height]\n", argv[0]);
-    return 2;
-  }
+  bench::frameSizeFromArguments(argc, argv, &W, &H);
   bench::openContext(argc, argv);
   frame = makeFrame();
   frame.bind();

@@ -19,6 +19,17 @@ void openContext(int argc, char **argv, int width, int height) {
   std::printf("GL renderer: %s\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
 }
 
+void frameSizeFromArguments(int argc, char **argv, int *width, int *height) {
+  if (argc == 3) {
+    *width = std::atoi(argv[1]);
+    *height = std::atoi(argv[2]);
+  }
+  if (argc == 2 || argc > 3 || *width <= 0 || *height <= 0) {
+    std::fprintf(stderr, "usage: %s [width height]\n", argv[0]);
+    std::exit(2);
+  }
+}
+
 double medianMs(const std::function<void()> &work, int runs, int warmups) {
   for (int i = 0; i < warmups; ++i) work();
   glFinish();

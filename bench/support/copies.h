@@ -14,6 +14,10 @@ namespace bench {
 // unless a display is set up); call once before anything else.
 void openContext(int argc, char **argv, int width = 64, int height = 64);
 
+// The frame size from an optional "width height" pair of arguments, else
+// the given default; says how to call and exits 2 on anything else.
+void frameSizeFromArguments(int argc, char **argv, int *width, int *height);
+
 // Median wall time in milliseconds of work(), each run closed by glFinish.
 double medianMs(const std::function<void()> &work, int runs = 15, int warmups = 3);
 
