@@ -64,11 +64,7 @@ int main(int argc, char **argv) {
   bench::frameSizeFromArguments(argc, argv, &W, &H);
   bench::openContext(argc, argv, 64, 64);
   frame = bench::makeTarget(W, H);
-  glGenRenderbuffers(1, &depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, W, H);
-  glBindFramebuffer(GL_FRAMEBUFFER, frame.fbo);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  depth = bench::attachDepth(frame);
   bindFrame();
   animationsInit();
   bench::Target src = bench::makeTarget(W, H), dst = bench::makeTarget(W, H);

@@ -30,12 +30,7 @@ struct Frame {
 
 Frame makeFrame() {
   Frame f{bench::makeTarget(W, H), 0};
-  glGenRenderbuffers(1, &f.depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, f.depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, W, H);
-  glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  glBindFramebuffer(GL_FRAMEBUFFER, f.colour.fbo);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, f.depth);
+  f.depth = bench::attachDepth(f.colour);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   return f;
 }

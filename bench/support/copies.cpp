@@ -61,6 +61,17 @@ Target makeTarget(int w, int h) {
   return t;
 }
 
+GLuint attachDepth(const Target &t) {
+  GLuint depth = 0;
+  glGenRenderbuffers(1, &depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, depth);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, t.w, t.h);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, t.fbo);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  return depth;
+}
+
 void freeTarget(Target &t) {
   glDeleteFramebuffers(1, &t.fbo);
   glDeleteTextures(1, &t.tex);

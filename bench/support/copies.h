@@ -27,6 +27,9 @@ struct Target {
   int w = 0, h = 0;
 };
 Target makeTarget(int w, int h);
+// A 24-bit depth renderbuffer of the target's size attached to it, as the
+// scene manager's frame has; leaves the target's framebuffer bound.
+GLuint attachDepth(const Target &t);
 void freeTarget(Target &t);
 
 // Median time of the reference pass from src into dst (same size).

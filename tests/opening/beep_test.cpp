@@ -55,7 +55,7 @@ class Beep : public hf::GlTest {
       audio_double::average = s.average;
       std::thread([] { beep(1); }).join();
       frame_.bind();
-      if (s.t == 0.0) prepareHostileState();
+      if (s.t == 0.0) opening_test::prepareHostileState();
       filter_spy::calls.clear();
       spotsSeen.clear();
       beep(2);
@@ -70,20 +70,8 @@ class Beep : public hf::GlTest {
     for (const std::string &e : hf::takeGlErrors()) ADD_FAILURE() << "GL error during the film: " << e;
   }
 
-  static void prepareHostileState() {
-    glEnable(GL_DEPTH_TEST);
-    glClearDepth(0.0);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glClearDepth(1.0);
-    glDisable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ZERO);
-  }
   static void recordFirstFrame() {
-    depthAfter_ = glIsEnabled(GL_DEPTH_TEST);
-    blendAfter_ = glIsEnabled(GL_BLEND);
-    glGetIntegerv(GL_BLEND_SRC_RGB, &blendSrc_);
-    glGetIntegerv(GL_BLEND_DST_RGB, &blendDst_);
-    programAfter_ = opening_test::currentProgram();
+    after_ = opening_test::readStateAfterDraw();
     stepsAfterFirst_ = audio_double::steps;
     firstFeedback_ = hf::readTexture(_texOut);
     firstFrame_ = frame_.pixels();
@@ -101,9 +89,7 @@ class Beep : public hf::GlTest {
   static inline std::vector<Shot> film_;
   static inline std::vector<std::uint8_t> firstFeedback_, firstFrame_, lastFrame_;
   static inline std::vector<int> stepsAfterFirst_;
-  static inline GLboolean depthAfter_ = GL_FALSE, blendAfter_ = GL_TRUE;
-  static inline GLint blendSrc_ = 0, blendDst_ = 0;
-  static inline GLuint programAfter_ = 99;
+  static inline opening_test::StateAfterDraw after_;
 };
 
 Rgba texel(const std::vector<std::uint8_t> &px, int x, int y) {
@@ -201,11 +187,11 @@ TEST_F(Beep, SilenceLeavesATrailAlongTheMiddleThatFadesBehindThePoint) {
 }
 
 TEST_F(Beep, ADrawPutsDepthAndBlendBackAndSwitchesTintAndSpotOff) {
-  EXPECT_TRUE(depthAfter_);
-  EXPECT_FALSE(blendAfter_);
-  EXPECT_EQ(blendSrc_, GL_SRC_ALPHA);
-  EXPECT_EQ(blendDst_, GL_ONE_MINUS_SRC_ALPHA);
-  EXPECT_EQ(programAfter_, 0u);
+  EXPECT_TRUE(after_.depth);
+  EXPECT_FALSE(after_.blend);
+  EXPECT_EQ(after_.blendSrc, GL_SRC_ALPHA);
+  EXPECT_EQ(after_.blendDst, GL_ONE_MINUS_SRC_ALPHA);
+  EXPECT_EQ(after_.program, 0u);
   EXPECT_EQ(opening_test::uniformInt(_texProgId, "colorize"), 0);
   EXPECT_EQ(opening_test::uniformInt(_texProgId, "beep"), 0);
   EXPECT_EQ(opening_test::uniformInt(_texProgId, "tx"), 0);

@@ -54,7 +54,7 @@ class Huit : public hf::GlTest {
         huit(1);
       }
       frame_.bind();
-      if (s.t == 23.5) prepareHostileState();  // unblurred: the figure is sharp
+      if (s.t == 23.5) opening_test::prepareHostileState();  // unblurred: the figure is sharp
       filter_spy::calls.clear();
       huit(2);
       s.filters = filter_spy::calls;
@@ -70,22 +70,8 @@ class Huit : public hf::GlTest {
     for (const std::string &e : hf::takeGlErrors()) ADD_FAILURE() << "GL error during the film: " << e;
   }
 
-  // Depth testing on over a depth buffer at 0, blending off, another blend
-  // function: the draw must work in spite of them and put them back.
-  static void prepareHostileState() {
-    glEnable(GL_DEPTH_TEST);
-    glClearDepth(0.0);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glClearDepth(1.0);
-    glDisable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ZERO);
-  }
   static void recordStateAfterDraw() {
-    depthAfter_ = glIsEnabled(GL_DEPTH_TEST);
-    blendAfter_ = glIsEnabled(GL_BLEND);
-    glGetIntegerv(GL_BLEND_SRC_RGB, &blendSrc_);
-    glGetIntegerv(GL_BLEND_DST_RGB, &blendDst_);
-    programAfter_ = opening_test::currentProgram();
+    after_ = opening_test::readStateAfterDraw();
     hostile_ = frame_.pixels();
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -121,9 +107,9 @@ class Huit : public hf::GlTest {
   static inline opening_test::SceneFrame frame_;
   static inline std::vector<Shot> film_;
   static inline std::vector<std::uint8_t> handedOver_, shownAtHandOver_, fullSize_, hostile_;
-  static inline GLboolean depthAfter_ = GL_FALSE, blendAfter_ = GL_TRUE;
-  static inline GLint blendSrc_ = 0, blendDst_ = 0, boundTex_ = 0;
-  static inline GLuint programAfter_ = 99, tid_ = 0;
+  static inline opening_test::StateAfterDraw after_;
+  static inline GLint boundTex_ = 0;
+  static inline GLuint tid_ = 0;
   static inline GLint tidW_ = 0, tidH_ = 0, tidMin_ = 0, tidMag_ = 0, tidWrapS_ = 0, tidWrapT_ = 0;
   static inline bool freed_ = false, secondFreeSpared_ = false;
   static inline int ttfInits_ = 0;
@@ -252,11 +238,11 @@ TEST_F(Huit, AtFullSizeTheFigureIsHalfTheScreenWideAndCentred) {
 }
 
 TEST_F(Huit, ADrawWorksWithDepthTestingOnAndBlendingOffAndPutsThemBack) {
-  EXPECT_TRUE(depthAfter_);
-  EXPECT_FALSE(blendAfter_);
-  EXPECT_EQ(blendSrc_, GL_SRC_ALPHA);
-  EXPECT_EQ(blendDst_, GL_ONE_MINUS_SRC_ALPHA);
-  EXPECT_EQ(programAfter_, 0u);
+  EXPECT_TRUE(after_.depth);
+  EXPECT_FALSE(after_.blend);
+  EXPECT_EQ(after_.blendSrc, GL_SRC_ALPHA);
+  EXPECT_EQ(after_.blendDst, GL_ONE_MINUS_SRC_ALPHA);
+  EXPECT_EQ(after_.program, 0u);
   // The figure shows although the depth buffer held 0, and the texture's
   // clear texels leave the black nearly opaque: blending was on.
   EXPECT_GT(opening_test::countAbove(hostile_, W, 0, 100, 0, 0, W, H), 0);

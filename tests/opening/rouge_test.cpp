@@ -68,7 +68,7 @@ class Rouge : public hf::GlTest {
       opening_test::sceneAt(origin, s.t);
       _blurRadius = s.blurRadius;
       frame_.bind();
-      if (s.t == 0.75) prepareHostileState();
+      if (s.t == 0.75) opening_test::prepareHostileState();
       filter_spy::calls.clear();
       rouge(2);
       s.filters = filter_spy::calls;
@@ -79,20 +79,8 @@ class Rouge : public hf::GlTest {
     for (const std::string &e : hf::takeGlErrors()) ADD_FAILURE() << "GL error during the film: " << e;
   }
 
-  static void prepareHostileState() {
-    glEnable(GL_DEPTH_TEST);
-    glClearDepth(0.0);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glClearDepth(1.0);
-    glDisable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ZERO);
-  }
   static void recordStateAfterDraw() {
-    depthAfter_ = glIsEnabled(GL_DEPTH_TEST);
-    blendAfter_ = glIsEnabled(GL_BLEND);
-    glGetIntegerv(GL_BLEND_SRC_RGB, &blendSrc_);
-    glGetIntegerv(GL_BLEND_DST_RGB, &blendDst_);
-    programAfter_ = opening_test::currentProgram();
+    after_ = opening_test::readStateAfterDraw();
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -100,9 +88,7 @@ class Rouge : public hf::GlTest {
 
   static inline opening_test::SceneFrame frame_;
   static inline std::vector<Shot> film_;
-  static inline GLboolean depthAfter_ = GL_FALSE, blendAfter_ = GL_TRUE;
-  static inline GLint blendSrc_ = 0, blendDst_ = 0;
-  static inline GLuint programAfter_ = 99;
+  static inline opening_test::StateAfterDraw after_;
 };
 
 Rgba pixel(const std::vector<std::uint8_t> &px, int x, int y) {
@@ -167,11 +153,11 @@ TEST_F(Rouge, TheDissolveBuildsUpFromFrameToFrame) {
 }
 
 TEST_F(Rouge, ADrawKeepsTheBlendFunctionAndPutsDepthAndBlendBack) {
-  EXPECT_TRUE(depthAfter_);
-  EXPECT_FALSE(blendAfter_);
-  EXPECT_EQ(blendSrc_, GL_ONE) << "the blend function is not rouge's to set";
-  EXPECT_EQ(blendDst_, GL_ZERO);
-  EXPECT_EQ(programAfter_, 0u);
+  EXPECT_TRUE(after_.depth);
+  EXPECT_FALSE(after_.blend);
+  EXPECT_EQ(after_.blendSrc, GL_ONE) << "the blend function is not rouge's to set";
+  EXPECT_EQ(after_.blendDst, GL_ZERO);
+  EXPECT_EQ(after_.program, 0u);
   EXPECT_EQ(pixel(film_[1].pixels, 160, 90).r, 255) << "drawn in spite of depth testing";
   EXPECT_EQ(opening_test::uniformInt(_texProgId, "colorize"), 0) << "switched off after the draw";
   EXPECT_EQ(opening_test::uniformInt(_texProgId, "tx"), 0);

@@ -71,6 +71,25 @@ GLuint currentProgram() {
   return static_cast<GLuint>(p);
 }
 
+void prepareHostileState() {
+  glEnable(GL_DEPTH_TEST);
+  glClearDepth(0.0);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glClearDepth(1.0);
+  glDisable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ZERO);
+}
+
+StateAfterDraw readStateAfterDraw() {
+  StateAfterDraw a;
+  a.depth = glIsEnabled(GL_DEPTH_TEST);
+  a.blend = glIsEnabled(GL_BLEND);
+  glGetIntegerv(GL_BLEND_SRC_RGB, &a.blendSrc);
+  glGetIntegerv(GL_BLEND_DST_RGB, &a.blendDst);
+  a.program = currentProgram();
+  return a;
+}
+
 int countAbove(const std::vector<std::uint8_t> &px, int w, int c, int threshold, int x0, int y0, int x1, int y1) {
   int n = 0;
   for (int y = y0; y < y1; ++y)

@@ -35,6 +35,18 @@ std::array<GLfloat, 16> uniformMat4(GLuint program, const char *name);
 // The program in use.
 GLuint currentProgram();
 
+// Depth testing on over a depth buffer at 0, blending off, another blend
+// function: a scene's draw must work in spite of them and put them back.
+void prepareHostileState();
+
+// The switches, blend function and program a draw left behind.
+struct StateAfterDraw {
+  GLboolean depth = GL_FALSE, blend = GL_TRUE;
+  GLint blendSrc = 0, blendDst = 0;
+  GLuint program = 99;
+};
+StateAfterDraw readStateAfterDraw();
+
 // Count of pixels whose channel c (0 red .. 3 alpha) exceeds threshold, in
 // the rectangle [x0, x1) x [y0, y1) of w-wide RGBA8 pixels.
 int countAbove(const std::vector<std::uint8_t> &px, int w, int c, int threshold, int x0, int y0, int x1, int y1);
