@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "support/gl_test.h"
+#include "support/tex_quad.h"
 
 namespace {
 
@@ -16,14 +16,10 @@ constexpr int W = 640, H = 32;
 constexpr int kPasses = 315;        // 15 frames of 21 passes
 constexpr double kKeep = 0.9989;    // light kept a pass, as the shader has it
 
-class TraceFade : public hf::GlTest {
+class TraceFade : public hf::TexQuadTest {
  protected:
   void SetUp() override {
-    hf::GlTest::SetUp();
-    program = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/tex.fs", nullptr);
-    ASSERT_NE(program, 0u);
-    gl4duGenMatrix(GL_FLOAT, "pm");
-    quad = gl4dgGenQuadf();
+    hf::TexQuadTest::SetUp();
     // Left half grey 200, right half black, opaque.
     std::vector<std::uint8_t> texels(static_cast<size_t>(W) * H * 4, 0);
     for (int y = 0; y < H; ++y)
@@ -32,40 +28,15 @@ class TraceFade : public hf::GlTest {
         t[0] = t[1] = t[2] = x < W / 2 ? 200 : 0;
         t[3] = 255;
       }
-    picture = hf::makeTexture(W, H, texels.data());
-    frame = hf::makeTexture(W, H);
-    fbo = hf::makeFramebuffer(frame, W, H);
-    glViewport(0, 0, W, H);
-  }
-  void TearDown() override {
-    glUseProgram(0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fbo);
-    GLuint textures[] = {picture, frame};
-    glDeleteTextures(2, textures);
-    glViewport(0, 0, 64, 64);
-    hf::GlTest::TearDown();
+    setUpTexQuad(W, H, texels);
   }
 
+  // The source is the fed-back picture, the target the frame.
   void pass(int i) {
     const GLfloat green[4] = {0.2f, 1.0f, 0.2f, 1.0f};
-    glUseProgram(program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, picture);
-    glUniform1i(glGetUniformLocation(program, "tx"), 0);
-    glUniform1i(glGetUniformLocation(program, "colorize"), 1);
-    glUniform1i(glGetUniformLocation(program, "beep"), 1);
-    glUniform4fv(glGetUniformLocation(program, "color"), 1, green);
     // Off screen, and moving as the trace's does from pass to pass.
-    glUniform2f(glGetUniformLocation(program, "pt"), 5.0f + 0.01f * i, 7.0f);
-    gl4duBindMatrix("pm");
-    gl4duPushMatrix();
-    gl4duLoadIdentityf();
-    gl4duSendMatrices();
-    gl4duPopMatrix();
-    gl4dgDraw(quad);
-    gl4dfBlur(frame, picture, 4, 2, 0, GL_FALSE);
+    drawTexQuad(1, green, 1, 5.0f + 0.01f * i, 7.0f);
+    gl4dfBlur(target, source, 4, 2, 0, GL_FALSE);
   }
 
   // Mean of channel c over the columns [x0, x1).
@@ -76,8 +47,6 @@ class TraceFade : public hf::GlTest {
       for (int x = x0; x < x1; ++x) sum += px[(static_cast<size_t>(y) * W + x) * 4 + c];
     return sum / (static_cast<double>(x1 - x0) * H);
   }
-
-  GLuint program = 0, quad = 0, picture = 0, frame = 0, fbo = 0;
 };
 
 TEST_F(TraceFade, TheTrailLosesItsLightSlowlyAndBlackStaysBlack) {

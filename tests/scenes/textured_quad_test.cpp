@@ -2,7 +2,7 @@
 // draw with: the texture as it is, tinted by "color", and beep's soft spot.
 #include <vector>
 
-#include "support/gl_test.h"
+#include "support/tex_quad.h"
 
 namespace {
 
@@ -12,16 +12,10 @@ using hf::Rgba;
 // its standard deviation is one pixel.
 constexpr int W = 400, H = 200;
 
-class TexturedQuad : public hf::GlTest {
+class TexturedQuad : public hf::TexQuadTest {
  protected:
   void SetUp() override {
-    hf::GlTest::SetUp();
-    program = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/tex.fs", nullptr);
-    ASSERT_NE(program, 0u);
-    quad = gl4dgGenQuadf();
-    target = hf::makeTexture(W, H);
-    fbo = hf::makeFramebuffer(target, W, H);
-    glViewport(0, 0, W, H);
+    hf::TexQuadTest::SetUp();
     // Source: white left third, mid grey middle third, black right third.
     std::vector<std::uint8_t> texels(static_cast<size_t>(W) * H * 4);
     for (int y = 0; y < H; ++y)
@@ -30,38 +24,12 @@ class TexturedQuad : public hf::GlTest {
         t[0] = t[1] = t[2] = x < W / 3 ? 255 : x < 2 * W / 3 ? 128 : 0;
         t[3] = 255;
       }
-    source = hf::makeTexture(W, H, texels.data());
-    gl4duGenMatrix(GL_FLOAT, "pm");
-  }
-  void TearDown() override {
-    glUseProgram(0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fbo);
-    GLuint textures[] = {target, source};
-    glDeleteTextures(2, textures);
-    glViewport(0, 0, 64, 64);
-    hf::GlTest::TearDown();
+    setUpTexQuad(W, H, texels);
   }
 
   void draw(int colorize, const float colour[4], int beep, float ptX = 0.0f, float ptY = 0.0f) {
-    glUseProgram(program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, source);
-    glUniform1i(glGetUniformLocation(program, "tx"), 0);
-    glUniform1i(glGetUniformLocation(program, "colorize"), colorize);
-    glUniform4fv(glGetUniformLocation(program, "color"), 1, colour);
-    glUniform1i(glGetUniformLocation(program, "beep"), beep);
-    glUniform2f(glGetUniformLocation(program, "pt"), ptX, ptY);
-    gl4duBindMatrix("pm");
-    gl4duPushMatrix();
-    gl4duLoadIdentityf();
-    gl4duSendMatrices();
-    gl4duPopMatrix();
-    gl4dgDraw(quad);
+    drawTexQuad(colorize, colour, beep, ptX, ptY);
   }
-
-  GLuint program = 0, quad = 0, target = 0, fbo = 0, source = 0;
 };
 
 // One pixel in each third of the source.
