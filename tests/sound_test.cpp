@@ -1,0 +1,190 @@
+// The sound the program makes: the post-mix routine's designs block by
+// block, what the scenes hear of it, the module's start, the shutdown fade,
+// and the improved noise behind the drone.
+#include <SDL2/SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "support/gl.h"
+#include "support/sound.h"
+
+namespace {
+
+using hf::sound::Block;
+using hf::sound::mixed;
+
+int peak(const Block &b) {
+  int p = 0;
+  for (Sint16 v : b) p = std::max(p, std::abs(static_cast<int>(v)));
+  return p;
+}
+
+bool all(const Block &b, Sint16 value) {
+  return std::all_of(b.begin(), b.end(), [value](Sint16 v) { return v == value; });
+}
+
+TEST(Drone, ClimbsSixteenABlockFromSilenceAndStopsAt10928) {
+  hf::sound::reset(1.0);  // the drone's factor 2N - 1 is then 1: every value is its amplitude
+  for (int k = 0; k <= 800; ++k) {
+    const Block b = mixed();
+    const Sint16 expected = static_cast<Sint16>(std::min(16 * k, 10928));
+    if (k <= 2 || k == 682 || k == 683 || k == 800) {
+      EXPECT_TRUE(all(b, expected)) << "block " << k << ": " << b[0];
+    }
+  }
+}
+
+TEST(Snow, GrowsOverTheDroneToFullScaleThenDiesWithinHalfASecond) {
+  hf::sound::reset(0.5);  // a silent drone
+  ahSetNeige(1);
+  EXPECT_TRUE(all(mixed(), 0)) << "the snow starts from nothing";
+  int full = 0;
+  for (int k = 1; k <= 600; ++k)
+    if (peak(mixed()) > 32000 && !full) full = k;
+  EXPECT_GE(full, 400);
+  EXPECT_LE(full, 423);
+  EXPECT_GT(peak(mixed()), 32000) << "full scale holds, never wrapping";
+  ahSetStep(1);
+  int blocks = 0;
+  while (peak(mixed()) > 0 && blocks < 100) ++blocks;
+  EXPECT_EQ(hf::sound::neige(), 0);
+  EXPECT_EQ(blocks, 26) << "25 decays, then one block at the small negative amplitude the last one leaves";
+  EXPECT_TRUE(all(mixed(1234), 1234)) << "gone for good, the rest of the block kept";
+}
+
+// Countdown blocks at t seconds after its first block, on a zero input.
+struct Countdown : ::testing::Test {
+  double origin = 0;
+  void SetUp() override {
+    hf::sound::reset();
+    origin = hf::freshClock();
+    ahSetStep(2);
+    mixed();
+  }
+  Block at(double t, Sint16 fill = 0) {
+    hf::clockAt(origin, t);
+    return mixed(fill);
+  }
+};
+
+TEST_F(Countdown, BeepsOnceASecondIn880HzSineLeftCosineRight) {
+  for (double t : {0.3, 0.6, 1.3, 1.62, 5.45, 7.7}) {  // the clock only moves forward
+    const Block b = at(t);
+    if (t - std::floor(t) < 0.5) {
+      EXPECT_TRUE(all(b, 0)) << "silent at " << t << " s";
+      continue;
+    }
+    int crossings = 0;
+    for (size_t i = 2; i < b.size(); i += 2) crossings += (b[i - 2] < 0) != (b[i] < 0);
+    EXPECT_NEAR(crossings, 2 * 880 * 1024 / 48000.0, 1.5) << "sign changes of the left channel at " << t << " s";
+    for (size_t i = 0; i < b.size(); i += 2)
+      ASSERT_NEAR(std::hypot(b[i], b[i + 1]), 32767, 3) << "frame " << i / 2 << " at " << t << " s";
+  }
+}
+
+TEST_F(Countdown, ClampsAtFullScaleAndEndsForGoodAfterThirtySeconds) {
+  const Block loud = at(0.6, 32000);
+  EXPECT_EQ(*std::max_element(loud.begin(), loud.end()), 32767);
+  EXPECT_GT(*std::min_element(loud.begin(), loud.end()), -1000) << "no value wraps";
+  at(31.0, 1000);
+  EXPECT_TRUE(all(at(31.1, 1000), 1000));
+  ahSetStep(3);
+  EXPECT_TRUE(all(at(40.0, 1000), 1000));
+}
+
+TEST(PostMix, StepsOutsideTheDesignsLeaveTheBlockAlone) {
+  for (int step : {-1, 4, 99}) {
+    hf::sound::reset(1.0);
+    ahSetStep(step);
+    EXPECT_TRUE(all(mixed(-77), -77)) << "step " << step;
+  }
+}
+
+TEST(PostMix, ShutdownFadeLowersTheLimitLinearlyThenMutesForGood) {
+  hf::sound::reset(1000.0);  // a drone far over its clamp limit
+  mixed();
+  mixed();
+  EXPECT_TRUE(all(mixed(), 32767));
+  hf::sound::fadeSince(250, 1000);
+  EXPECT_NEAR(mixed()[0], 24575, 50);
+  hf::sound::fadeSince(1000, 1000);
+  EXPECT_TRUE(all(mixed(), 0));
+  EXPECT_TRUE(all(mixed(), 0)) << "the level stays 0 once the fade is over";
+}
+
+TEST(Measures, MeanAndPathLengthOfThePublishedBlock) {
+  struct Case {
+    Block values;
+    float average;
+    int pathLength;
+  };
+  Block alternating(2048);
+  for (size_t i = 0; i < alternating.size(); ++i) alternating[i] = i % 2 ? -1000 : 1000;
+  const Case cases[] = {{Block(2048, 500), 500.0f, 0}, {alternating, 0.0f, 2000}, {{7}, 7.0f, 0},
+                        {{0, 5, 1}, 2.0f, 4},          {{32767, -32768}, -0.5f, 65535}};
+  for (const Case &c : cases) {
+    Block v = c.values;
+    ahSetAudioStream(v.data(), static_cast<int>(v.size() * 2));
+    EXPECT_FLOAT_EQ(ahAverage(), c.average) << v.size() << " values";
+    EXPECT_EQ(ahPathLength(), c.pathLength) << v.size() << " values";
+  }
+  ahSetAudioStream(nullptr, 0);
+  EXPECT_EQ(ahPathLength(), 0);
+}
+
+// What the current row's scene hears: the processed block, inside state 1.
+std::vector<float> heard;
+void listener(int state) {
+  if (state == 1) heard.push_back(ahAverage());
+}
+
+class Scenes : public hf::GlTest {};
+
+TEST_F(Scenes, HearEveryBlockInTheirAudioUpdate) {
+  static GL4DHanime table[] = {{1000, listener, nullptr, nullptr}, {0, nullptr, nullptr, nullptr}};
+  gl4dhInit(table, 8, 8, nullptr);
+  hf::sound::reset(1.0);
+  gl4dhDraw();
+  ahSetStep(2);  // before its first beep the countdown leaves the block as it is
+  mixed(321);
+  mixed(-5);
+  EXPECT_EQ(heard, (std::vector<float>{321.0f, -5.0f}));
+  EXPECT_EQ(ahGetAudioStream(), nullptr);
+  EXPECT_EQ(ahGetAudioStreamLength(), 0);
+}
+
+bool waitForMusic(bool playing) {
+  for (int i = 0; i < 300 && (Mix_PlayingMusic() != 0) != playing; ++i) SDL_Delay(10);
+  return (Mix_PlayingMusic() != 0) == playing;
+}
+
+TEST(Module, StartsInStepThreeAndIsStartedAgainWhenItStops) {
+  ahInitAudio("audio/velvora.mod");
+  EXPECT_TRUE(waitForMusic(false)) << "the module waits for its step";
+  ahSetStep(3);
+  EXPECT_TRUE(waitForMusic(true));
+  Mix_HaltMusic();
+  EXPECT_TRUE(waitForMusic(true)) << "restarted at the next block";
+  ahClean(100);
+}
+
+TEST(ImprovedNoise, ZeroOnTheLatticeContinuousInValueAndSlopeAcrossCells) {
+  const double points[][3] = {{0, 0, 0}, {3, -2, 7}, {-1, -1, -1}, {255, 256, -300}};
+  for (const auto &p : points) EXPECT_EQ(hf::sound::improvedNoise(p[0], p[1], p[2]), 0.0);
+  const double e = 1e-6;
+  double spread = 0;
+  for (double k : {-3.0, -1.0, 0.0, 1.0, 4.0}) {
+    const double y = 0.37, z = 0.81;
+    auto n = [&](double x) { return hf::sound::improvedNoise(x, y, z); };
+    EXPECT_NEAR(n(k - e), n(k + e), 1e-5) << "value across x = " << k;
+    EXPECT_NEAR((n(k - e) - n(k - 2 * e)) / e, (n(k + 2 * e) - n(k + e)) / e, 1e-3) << "slope across x = " << k;
+    spread = std::max(spread, std::fabs(n(k + 0.5)));
+    EXPECT_EQ(n(k + 0.3), n(k + 0.3));
+  }
+  EXPECT_GT(spread, 0.01) << "a field, not a constant";
+  for (int i = 0; i < 1000; ++i) EXPECT_LE(std::fabs(hf::sound::improvedNoise(i * 0.37, i * 0.11, -i * 0.23)), 1.1);
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+// The real improved noise under another name, so that the drone's noise can
+// be scripted: a constant N makes every drone value trunc((2N - 1) a).
+#include <SDL2/SDL.h>
+
+#include <cmath>
+#define noise improvedNoiseField
+#define lerp improvedNoiseLerp  // not the C library's
+#include "../../ImprovedNoise.cpp"
+#undef noise
+#undef lerp
+double noise(double x, double y, double z);
+#include "../../audioHelper.cpp"
+
+#include "support/sound.h"
+
+static double _scripted = 0.5;
+
+double noise(double, double, double) { return _scripted; }
+
+namespace hf::sound {
+
+void reset(double noiseValue) {
+  _drone = Drone{};
+  _snow = Snow{};
+  _countdown = Countdown{};
+  _step = 0;
+  _neige = 0;
+  _gvol = 1.0f;
+  _fo = 0;
+  _fo_duration = 0;
+  ahSetAudioStream(nullptr, 0);
+  _scripted = noiseValue;
+  gl4dSetManualClock(GL_TRUE);
+}
+
+Block mixed(Sint16 fill, int values) {
+  Block b(static_cast<size_t>(values), fill);
+  mixCallback(nullptr, reinterpret_cast<Uint8 *>(b.data()), values * 2);
+  return b;
+}
+
+int step() { return _step; }
+
+void fadeSince(Uint32 msAgo, Uint32 duration) {
+  _fo_duration = duration;
+  _fo = SDL_GetTicks() - msAgo;
+}
+int neige() { return _neige; }
+double improvedNoise(double x, double y, double z) { return improvedNoiseField(x, y, z); }
+
+}  // namespace hf::sound

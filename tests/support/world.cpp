@@ -1,0 +1,21 @@
+#include "../../animations.cpp"
+
+#include "support/world.h"
+
+namespace hf::world {
+
+GLfloat *bee() { return _bee; }
+GLuint texOut() { return _texOut; }
+int &blurRadius() { return _blurRadius; }
+GLuint program(int i) { return i == 3 ? _texProgId : _pId[i]; }
+GLuint gridTex() { return _gridTex; }
+GLuint beeTex() { return _beeTex; }
+GLuint colorsTex() { return _colorsTex; }
+void fond(double t) { ::fond(t); }
+void grid(GLfloat x, GLfloat sy, GLfloat z) { grid_draw(x, sy, z); }
+void beeDraw(GLfloat da) { bee_draw(da); }
+void subbeeX(const GLfloat *p) { ::subbeeX(p); }
+void subbeeY(const GLfloat *p) { ::subbeeY(p); }
+void quit() { _quit(); }
+
+}  // namespace hf::world
