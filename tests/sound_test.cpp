@@ -140,9 +140,9 @@ void listener(int state) {
   if (state == 1) heard.push_back(ahAverage());
 }
 
-class Scenes : public hf::GlTest {};
+class Hearing : public hf::GlTest {};
 
-TEST_F(Scenes, HearEveryBlockInTheirAudioUpdate) {
+TEST_F(Hearing, ScenesHearEveryBlockInTheirAudioUpdate) {
   static GL4DHanime table[] = {{1000, listener, nullptr, nullptr}, {0, nullptr, nullptr, nullptr}};
   gl4dhInit(table, 8, 8, nullptr);
   hf::sound::reset(1.0);

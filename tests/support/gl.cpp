@@ -33,11 +33,11 @@ Rgba Picture::mean(int x0, int y0, int x1, int y1) const {
           static_cast<int>(std::lround(s[2] / n)), static_cast<int>(std::lround(s[3] / n))};
 }
 
-std::array<int, 4> Picture::box(int c, int threshold) const {
+std::array<int, 4> Picture::box(const std::function<bool(const Rgba &)> &inside) const {
   std::array<int, 4> b = {w, h, 0, 0};
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      if (px[(static_cast<size_t>(y) * w + x) * 4 + c] > threshold)
+      if (inside(at(x, y)))
         b = {std::min(b[0], x), std::min(b[1], y), std::max(b[2], x + 1), std::max(b[3], y + 1)};
   return b[2] ? b : std::array<int, 4>{0, 0, 0, 0};
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,9 @@ struct Picture {
   // Mean colour of [x0, x1) x [y0, y1).
   Rgba mean(int x0, int y0, int x1, int y1) const;
   Rgba mean() const { return mean(0, 0, w, h); }
-  // Bounding box {x0, y0, x1, y1} (exclusive ends) of the pixels whose
-  // channel c is above threshold; all zero when there is none.
-  std::array<int, 4> box(int c, int threshold) const;
+  // Bounding box {x0, y0, x1, y1} (exclusive ends) of the pixels inside;
+  // all zero when there is none.
+  std::array<int, 4> box(const std::function<bool(const Rgba &)> &inside) const;
   // For looking at: build/frames/<name>.png.
   void save(const std::string &name) const;
 };
@@ -54,6 +55,8 @@ struct Frame {
 // the origin of a scene's time. clockAt(origin, s) sets origin + s seconds.
 double freshClock();
 void clockAt(double origin, double seconds);
+// SDL_GetTicks() reads the manual clock while this is set (support/ticks.cpp).
+extern bool ticksFollowClock;
 
 GLint uniformInt(GLuint program, const char *name);
 std::array<GLfloat, 4> uniformFloats(GLuint program, const char *name);

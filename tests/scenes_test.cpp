@@ -1,0 +1,241 @@
+// The shared resources and the opening scenes through what they draw and
+// play: the cross-fade, the colour screens, the figure "8", its red
+// dissolve, the sound trace and the spiral.
+#include <SDL2/SDL_ttf.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "spi.h"
+#include "support/gl.h"
+#include "support/sound.h"
+#include "support/world.h"
+
+namespace {
+
+constexpr int FW = 192, FH = 108;
+
+// The frame the scene manager would give, the shared objects made for it.
+struct Scenes : hf::GlTest {
+  hf::Frame *frame = nullptr;
+  double origin = 0;
+  void SetUp() override {
+    hf::GlTest::SetUp();
+    frame = new hf::Frame(FW, FH);
+    animationsInit();
+    hf::sound::reset();
+    origin = hf::freshClock();
+  }
+  void TearDown() override {
+    delete frame;
+    hf::GlTest::TearDown();
+  }
+  hf::Picture drawAt(void (*scene)(int), double t) {
+    hf::clockAt(origin, t);
+    frame->bind();
+    scene(2);
+    return frame->read();
+  }
+};
+
+TEST_F(Scenes, TheSharedTexturesHoldTheTileStripesAndHueRamp) {
+  const hf::Picture tile = hf::readTexture(hf::world::gridTex());
+  const struct {
+    int row, col;
+    hf::Rgba texel;
+  } tiles[] = {{4, 100, {0, 0, 0, 255}}, {5, 5, {255, 255, 255, 55}}, {100, 4, {0, 0, 0, 255}},
+               {127, 127, {255, 255, 255, 55}}, {0, 0, {0, 0, 0, 255}}, {64, 5, {255, 255, 255, 55}}};
+  for (const auto &t : tiles) EXPECT_TRUE(hf::near(tile.at(t.col, t.row), t.texel, 0)) << t.row << ", " << t.col;
+  const hf::Picture stripes = hf::readTexture(hf::world::beeTex()), ramp = hf::readTexture(hf::world::colorsTex(), GL_TEXTURE_1D);
+  const hf::Rgba rows[] = {{0, 0, 0, 255}, {255, 0, 0, 255}, {255, 0, 0, 255}};
+  for (int y = 0; y < 3; ++y) EXPECT_TRUE(hf::near(stripes.at(0, y), rows[y], 0)) << "stripe " << y;
+  const hf::Rgba hues[] = {{255, 0, 0}, {255, 255, 0}, {0, 255, 0}, {0, 255, 255}, {0, 0, 255}, {255, 0, 255}};
+  for (int x = 0; x < 6; ++x) EXPECT_TRUE(hf::near(ramp.at(x, 0), hues[x], 0)) << "hue " << x;
+}
+
+// grad3 as specified; grad4 by its rule: zero in component e / 8, the other
+// three negative where the bits of e % 8 are set, the earliest the highest.
+const int kGrad3[16][3] = {{0, 1, 1}, {0, 1, -1}, {0, -1, 1}, {0, -1, -1}, {1, 0, 1}, {1, 0, -1},
+                           {-1, 0, 1}, {-1, 0, -1}, {1, 1, 0}, {1, -1, 0}, {-1, 1, 0}, {-1, -1, 0},
+                           {1, 0, -1}, {-1, 0, -1}, {0, -1, 1}, {0, 1, 1}};
+int grad4(int e, int c) {
+  if (c == e / 8) return 0;
+  const int bit = 2 - (c - (c > e / 8));
+  return (e % 8 >> bit) & 1 ? -1 : 1;
+}
+
+TEST_F(Scenes, TheNoiseTablesHoldAPermutationAndItsGradients) {
+  glActiveTexture(GL_TEXTURE1);
+  GLint perm = 0, grad = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &perm);
+  glActiveTexture(GL_TEXTURE2);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &grad);
+  glActiveTexture(GL_TEXTURE0);
+  const hf::Picture p = hf::readTexture(perm), g = hf::readTexture(grad);
+  ASSERT_EQ(p.w * p.h, 65536);
+  EXPECT_TRUE(hf::near(p.at(0, 0), {64, 128, 0, 17}, 0));  // the reference permutation: perm[151] = 17
+  EXPECT_TRUE(hf::near(p.at(1, 0), {0, 64, 128, 182}, 0));
+  EXPECT_TRUE(hf::near(p.at(0, 1), {0, 64, 0, 119}, 0));
+  auto encode = [](int v) { return 64 * v + 64; };
+  for (int t = 0; t < 256; ++t) {
+    std::vector<int> seen(256, 0);
+    for (int s = 0; s < 256; ++s) {
+      const int v = p.at(s, t).a;
+      ++seen[v];
+      const int *g3 = kGrad3[v % 16];
+      ASSERT_TRUE(hf::near(p.at(s, t), {encode(g3[0]), encode(g3[1]), encode(g3[2]), v}, 0)) << s << ", " << t;
+      const int e = v % 32;
+      ASSERT_TRUE(hf::near(g.at(s, t), {encode(grad4(e, 0)), encode(grad4(e, 1)), encode(grad4(e, 2)), encode(grad4(e, 3))}, 0))
+          << s << ", " << t;
+    }
+    ASSERT_EQ(std::count(seen.begin(), seen.end(), 1), 256) << "row " << t << " is not a permutation";
+  }
+}
+
+// Scenes of a single colour for the cross-fade.
+void red(int s) {
+  if (s == 2) glClearColor(1, 0, 0, 1), glClear(GL_COLOR_BUFFER_BIT);
+}
+void green(int s) {
+  if (s == 2) glClearColor(0, 1, 0, 1), glClear(GL_COLOR_BUFFER_BIT);
+}
+
+TEST_F(Scenes, TheCrossFadeGoesLinearlyFromTheFirstSceneToTheSecond) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  fondu(red, green, 1000, 0, 0);
+  glViewport(0, 0, 50, 40);
+  const struct {
+    GL4DHscene second;
+    GLuint elapsed;
+    hf::Rgba seen;
+  } steps[] = {{green, 0, {255, 0, 0}}, {green, 250, {191, 64, 0}}, {green, 1000, {0, 255, 0}}, {nullptr, 500, {128, 128, 0}}};
+  for (const auto &s : steps) {
+    fondu(red, s.second, 1000, s.elapsed, 2);
+    GLint attached = 0, vp[4];
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &attached);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(static_cast<GLuint>(attached), frame->tex);
+    EXPECT_EQ(vp[2] * 1000 + vp[3], 50040) << "the caller's viewport";
+    EXPECT_TRUE(hf::near(frame->read().at(20, 20), s.seen, 1)) << "at " << s.elapsed << " ms";
+  }
+  EXPECT_EXIT(fondu(red, green, 1000, 1001, 2), ::testing::ExitedWithCode(0), "1001-1000 -- 1.001000\n");
+  fondu(red, green, 1000, 0, 3);
+  fondu(red, green, 1000, 0, 3);
+}
+
+TEST_F(Scenes, TheGreenFlashMovesTheSoundToTheSnowDecay) {
+  for (int state : {0, 1, 3}) {
+    vert(state);
+    noir(state);
+  }
+  EXPECT_EQ(hf::sound::step(), 0) << "only a draw selects the step";
+  EXPECT_TRUE(hf::near(drawAt(noir, 0).mean(), {0, 0, 0, 255}, 0));
+  EXPECT_TRUE(hf::near(drawAt(vert, 0).mean(), {0, 89, 0, 255}, 0));
+  EXPECT_EQ(hf::sound::step(), 1);
+}
+
+TEST_F(Scenes, TheEightStandsCentredAndRaisedOnceInFocus) {
+  huit(0);
+  drawAt(huit, 0);
+  drawAt(huit, 25);  // grows to its cap: no blur left, and the next frame's scale is sin(cap)
+  const hf::Picture p = drawAt(huit, 25.01);
+  p.save("huit-25s");
+  // Where the specified transform puts the figure's ink, from the font itself.
+  ASSERT_EQ(TTF_Init(), 0);
+  TTF_Font *font = TTF_OpenFont("/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf", 1280);
+  ASSERT_NE(font, nullptr);
+  SDL_Surface *text = TTF_RenderUTF8_Blended_Wrapped(font, "8", {255, 255, 255, 255}, 1280);
+  SDL_Surface *rgba = SDL_ConvertSurfaceFormat(text, SDL_PIXELFORMAT_ABGR8888, 0);
+  const hf::Picture glyph{rgba->w, rgba->h, std::vector<std::uint8_t>((std::uint8_t *)rgba->pixels,
+                                                                      (std::uint8_t *)rgba->pixels + rgba->w * rgba->h * 4)};
+  // Blended onto black by its alpha twice (the upload keeps coverage in the
+  // colour too), a texel shows above 128 where its alpha is above 181.
+  const std::array<int, 4> ink = glyph.box([](const hf::Rgba &c) { return c.a > 181; });  // rows top-down: the surface's first is the texture's first
+  const double s = std::sin(1.5707864), k = double(FH) / FW;
+  auto px = [&](double col) { return (0.5 * s * (2 * col / glyph.w - 1) + 1) / 2 * FW; };
+  auto py = [&](double row) { return std::clamp((s * (2 * row / glyph.h - 1 + 0.106) / k + 1) / 2 * FH, 0.0, double(FH)); };
+  const std::array<int, 4> seen = p.box([](const hf::Rgba &c) { return c.r > 128; });
+  const double expected[4] = {px(ink[0]), py(ink[1]), px(ink[2]), py(ink[3])};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i;
+  SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
+}
+
+TEST_F(Scenes, TheSnowStartsWithTheFirstScatteredFramePastFifteenSeconds) {
+  huit(0);
+  std::vector<Sint16> rough(2048), calm(2048, 300);
+  for (size_t i = 0; i < rough.size(); ++i) rough[i] = i % 2 ? -1000 : 1000;
+  const struct {
+    double t;
+    std::vector<Sint16> *block;
+    int snow;
+  } frames[] = {{0, &calm, 0}, {10, &rough, 0}, {15.5, &calm, 0}, {15.6, &rough, 1}};
+  for (const auto &f : frames) {
+    ahSetAudioStream(f.block->data(), 4096);
+    huit(1);
+    drawAt(huit, f.t);
+    EXPECT_EQ(hf::sound::neige(), f.snow) << "at " << f.t << " s";
+  }
+  ahSetAudioStream(nullptr, 0);
+}
+
+TEST_F(Scenes, TheDissolveTurnsTheInheritedPictureSaturatedRed) {
+  const std::vector<std::uint8_t> grey(FW * FH * 4, 80);
+  const GLuint tex = hf::makeTexture(FW, FH, grey.data());
+  gl4dfConvTex2Tex(tex, hf::world::texOut(), GL_FALSE);
+  hf::world::blurRadius() = 0;
+  const hf::Picture p = drawAt(rouge, 0);
+  const hf::Rgba m = p.mean();
+  EXPECT_TRUE(hf::near({m.r, m.g, m.b}, {255, 0, 0}, 1)) << "every grey texel saturated red";
+  glDeleteTextures(1, &tex);
+}
+
+TEST_F(Scenes, TheTraceSweepsOnceEveryTwoPointTwoSecondsAtTheSoundsHeight) {
+  drawAt(beep, 0);
+  EXPECT_EQ(hf::sound::step(), 2) << "the countdown starts with the trace";
+  std::vector<Sint16> level(2048, 150);  // a mean of 150: half way up
+  const struct {
+    double t;
+    bool loud;
+    double x, y;
+  } frames[] = {{1.1, false, 0.5, 0.5}, {2.75, false, 0.25, 0.5}, {3.85, true, 0.75, 0.75}};
+  for (const auto &f : frames) {
+    ahSetAudioStream(f.loud ? level.data() : nullptr, f.loud ? 4096 : 0);
+    beep(1);
+    const hf::Picture p = drawAt(beep, f.t);
+    int bx = 0, by = 0;
+    for (int y = 0; y < FH; ++y)
+      for (int x = 0; x < FW; ++x)
+        if (p.at(x, y).g > p.at(bx, by).g) bx = x, by = y;
+    EXPECT_NEAR(bx, f.x * FW, 2) << "the point's column at " << f.t << " s";
+    EXPECT_NEAR(by, f.y * FH, 2) << "the point's row at " << f.t << " s";
+    EXPECT_GT(p.at(bx, by).g, 90) << "a bright point at " << f.t << " s";
+    EXPECT_NEAR(p.at(bx, by).r, 0.2 * p.at(bx, by).g, 3) << "in green (0.2, 1, 0.2) at " << f.t << " s";
+  }
+  ahSetAudioStream(nullptr, 0);
+}
+
+double difference(const hf::Picture &a, const hf::Picture &b) {
+  double d = 0;
+  for (size_t i = 0; i < a.px.size(); ++i) d += std::abs(a.px[i] - b.px[i]);
+  return d / a.px.size();
+}
+
+TEST_F(Scenes, TheSpiralWhirlsSmoothlyThroughItsCurveAndStartsTheModule) {
+  spi(0);
+  GLint bound = -1, vp[4];
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+  glGetIntegerv(GL_VIEWPORT, vp);
+  EXPECT_EQ(bound, 0);
+  EXPECT_EQ(vp[2] * 1000 + vp[3], FW * 1000 + FH);
+  const hf::Picture start = drawAt(spi, 0);
+  EXPECT_EQ(hf::sound::step(), 3);
+  EXPECT_GT(difference(start, drawAt(spi, 3)), 10.0) << "it moves";
+  for (double join : {10.0, 20.0}) {
+    const hf::Picture before = drawAt(spi, join - 0.001), after = drawAt(spi, join + 0.001);
+    EXPECT_LT(difference(before, after), 4.0) << "a jump at " << join << " s";
+  }
+  spi(3);
+  spi(3);
+}
+
+}  // namespace
