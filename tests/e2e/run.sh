@@ -1,2 +1,124 @@
 #!/usr/bin/env bash
-echo todo
+# The real executable in a run directory of its own: run.sh <build dir> <group>
+#   start  exit statuses and messages of a start that goes wrong
+#   keys   the window, the keys and the fade at the end (under xvfb-run)
+#   show   the whole show captured small: its pictures row by row, its sound
+set -u
+build=$1
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+is() { awk "BEGIN { exit !($1) }"; }
+dir=$(mktemp -d "${TMPDIR:-/tmp}/honeyfold-e2e-XXXXXX")
+trap 'rm -rf "$dir"' EXIT
+cp "$build/honeyfold" "$build/music.zip" "$build/shaders.zip" "$dir/"
+cd "$dir"
+offline() { env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold "$@" >stdout 2>stderr; }
+live() { # live <expected status> <command...>: plays, sends the keys in $keys
+  "${@:2}" >stdout 2>stderr &
+  local pid=$! win="" i status
+  for i in $(seq 600); do
+    win=$(xdotool search --name '^honeyfold$' 2>/dev/null | head -n 1)
+    [ -n "$win" ] || ! kill -0 $pid 2>/dev/null && break
+    sleep 0.1
+  done
+  for k in $keys; do
+    sleep 1
+    kill -0 $pid 2>/dev/null || fail "ended before the key $k"
+    xdotool windowfocus --sync "$win" 2>/dev/null
+    xdotool key --window "$win" "$k"
+  done
+  geometry=$([ -n "$win" ] && xdotool getwindowgeometry "$win" 2>/dev/null)
+  start=$(date +%s.%N)
+  for i in $(seq 200); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  kill -9 $pid 2>/dev/null && fail "still running after keys '$keys'"
+  wait $pid
+  status=$?
+  elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+  [ "$status" -eq "$1" ] || fail "status $status, not $1, after keys '$keys': $(tail -n 3 stderr)"
+}
+
+# colours <png> <x> <y> <w> <h>: the means, then the maxima, of R, G and B
+# (0 to 255) over a rectangle, rows from the top.
+colours() {
+  local f='%[fx:int(255*mean.r+.5)] %[fx:int(255*mean.g+.5)] %[fx:int(255*mean.b+.5)]'
+  convert "$1" -crop "$4x$5+$2+$3" +repage -format "$f ${f//mean/maxima}" info:
+}
+level() { sox show.wav -n trim "$1" "$2" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
+
+case $2 in
+start)
+  nm -D --defined-only honeyfold | awk '{ print $3 }' | grep -cxE 'pathOf|filenameOf|mv' | grep -qx 3 ||
+    fail "the path helpers are not in the program's dynamic symbols"
+  info=$(openmpt123 --info "$build/audio/velvora.mod" 2>&1 | sed 's/\.\.*:/:/')
+  for field in "Type: mod (ProTracker MOD (M.K.))" "Title: velvora" "Duration: 01:46.750" "Channels: 4"; do
+    grep -qF "$field" <<<"$info" || fail "the soundtrack is not $field: $info"
+  done
+  offline --gl4d-size=0x5 && fail "a bad option was accepted"
+  grep -q -- "--gl4d-size" stderr || fail "no message for a bad option: $(cat stderr)"
+  offline --gl4d-help && grep -q -- "--gl4d-capture=FILE" stdout || fail "no help"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ./honeyfold >stdout 2>stderr
+  [ $? -eq 1 ] || fail "without a display the status is not 1"
+  DISPLAY=:97 SDL_VIDEODRIVER=x11 ./honeyfold >stdout 2>stderr
+  [ $? -eq 1 ] || fail "with an unreachable display the status is not 1"
+  if unshare -m true 2>/dev/null; then  # the font hidden by an empty mount
+    unshare -m sh -c 'mount -t tmpfs tmpfs /usr/share/fonts/truetype/liberation &&
+      exec env -u DISPLAY ./honeyfold --gl4d-stills=0.1' >stdout 2>stderr || fail "without its font: $(cat stderr)"
+    [ "$(grep -c '^TTF_OpenFont: ' stderr)" -eq 2 ] || fail "not one TTF_OpenFont line per text: $(cat stderr)"
+  fi
+  mkdir empty && cp honeyfold empty/ && cd empty
+  keys="" live 251 xvfb-run -a -s "-screen 0 640x480x24" ./honeyfold
+  { echo "file audio/velvora.mod not found in the zipfile"
+    for m in basic3d.vs perlin.fs br.fs tex.fs spi.fs mix.fs credits.fs basic.fs perlin.vs basic.vs fond.fs; do
+      echo "file shaders/$m not found in the zipfile"; done; } | cmp -s - stdout || fail "not-found lines: $(cat stdout)"
+  grep -q "^Erreur lors du Mix_LoadMUS: " stderr || fail "no message for the missing module: $(cat stderr)"
+  ;;
+keys)
+  for end in q Escape; do
+    keys="a space $end" live 0 ./honeyfold
+    echo "$geometry" | grep -q "Geometry: 1920x1080" || fail "not full screen: $geometry"
+    is "$elapsed > 0.9 && $elapsed < 5" || fail "ended $elapsed s after $end, not after the 1 s fade"
+    grep -q "^ extracting: shaders/fond.fs$" stdout || fail "nothing extracted: $(cat stdout)"
+  done
+  ;;
+show)
+  # The opening captured with its sound at 30 fps (so that a frame falls in
+  # the figure's last 40 ms), the rest of the show in stills at 10 fps.
+  offline --gl4d-capture=show.mp4 --gl4d-stop=50 --gl4d-size=96x54 --gl4d-fps=30 --gl4d-stills=0.5,12,23,25.74,30 \
+    --gl4d-stills-dir=stills || fail "capture: $(tail -n 3 stderr)"
+  grep -q "show.mp4: 1500 frames at 30 fps (50.000 s), sound 50.000 s" stderr || fail "$(tail -n 1 stderr)"
+  offline --gl4d-size=96x54 --gl4d-fps=10 --gl4d-stills=55,65,90,94.5,110,120,146 --gl4d-stills-dir=stills ||
+    fail "stills: $(tail -n 3 stderr)"
+  # time, region (x y w h of 96 x 54), what it shows (r g b means, R G B maxima)
+  while read -r t x y w h want; do
+    read -r r g b R G B < <(colours "stills/$(printf 'still-%07.3f.png' "$t")" "$x" "$y" "$w" "$h")
+    awk -v r="$r" -v g="$g" -v b="$b" -v R="$R" -v G="$G" -v B="$B" "BEGIN { exit !($want) }" ||
+      fail "at $t s the frame is ($r $g $b, at most $R $G $B) where $want"
+  done <<'EOF'
+0.5   0 0 96 54    R + G + B == 0
+12    40 20 16 14  r > 20 && r == g && g == b
+12    0 0 10 10    R < 12
+23    0 0 96 54    R > 60 && G + B == 0
+25.74 0 0 96 54    r < 3 && g > 60 && b < 3
+30    0 0 96 54    g > 10 && r + b < g / 2
+55    0 0 96 54    r + g + b > 150
+65    0 30 96 24   b > r + 10
+90    0 0 96 54    r + g + b > 450
+94.5  0 0 96 54    r + g + b < 250
+110   0 0 96 54    r + g + b > 450
+120   0 40 96 14   r > b + 15
+146   0 0 96 54    r + g + b < 120 && R > 200 && R == G && G == B
+EOF
+  ffmpeg -v error -nostdin -y -i show.mp4 -vn -ac 2 -ar 48000 show.wav || fail "no sound track"
+  d1=$(level 1 0.5) d14=$(level 14 0.5) s14=$(level 14 0.5 highpass 6000) s24=$(level 24.5 0.5 highpass 6000)
+  is "$d14 > 4 * $d1 && $d14 > 0.2" || fail "the drone does not rise: $d1 $d14"
+  is "$s24 > 20 * $s14 && $s24 > 0.1" || fail "no snow over the drone: $s14 $s24"
+  quiet=$(level 25.95 0.2) beep=$(level 26.3 0.15) gap=$(level 26.8 0.3) low=$(level 30 4 sinc -300)
+  is "$quiet < 0.001 && $beep > 0.5 && $gap < 0.01 && $low < 0.01" || fail "silence, beep, gap: $quiet $beep $gap $low"
+  freq=$(sox show.wav -n remix 1 trim 26.3 0.15 stat 2>&1 | awk '/^Rough +frequency/ { print $3 }')
+  is "$freq > 870 && $freq < 890" || fail "the beep is at $freq Hz, not 880 Hz"
+  music=$(level 46 4 sinc -300)
+  is "$music > 0.03" || fail "no music under the countdown after the spiral starts: $music"
+  ;;
+*) fail "no group $2" ;;
+esac
+echo "ok: $2"
