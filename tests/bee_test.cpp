@@ -76,7 +76,8 @@ TEST_F(Bee, TheTiledGroundStaysInTheWorldWhileTheGridFollowsTheEye) {
   EXPECT_GT(difference(here, landscape(0.3f, -7.5f, 0)), 2.0) << "half a tile on, the lines have moved";
 }
 
-TEST_F(Bee, TheGroundTurnsBrownAndPlainJustAboveItsThreshold) {
+TEST_F(Bee, TheReliefGrowsWithItsHeightAndTurnsBrownJustAboveTwo) {
+  EXPECT_GT(difference(landscape(0, -3, 1), landscape(0, -3, 2)), 1.0) << "twice the height, other hills";
   for (float sy : {0.0f, 2.001f, 2.0011f, 2.5f}) {
     const hf::Rgba ground = landscape(0, -3, sy).mean(0, 0, FW, FH / 3);
     if (sy <= 2.001f)
