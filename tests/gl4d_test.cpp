@@ -3,6 +3,8 @@
 #include <glm/glm.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -55,20 +57,24 @@ TEST(Matrices, TransformsMultiplyOnTheRightWithAnglesInDegrees) {
 
 // Draws a mesh with a program that writes its normal (and uv) as colours,
 // back faces culled, under a "pm" the caller sets.
+// Files of this process's own (tests run side by side in one directory).
+std::string file(const char *name) { return "/tmp/hf-" + std::to_string(getpid()) + "-" + name; }
+std::string tagged(const char *tag, const char *name) { return tag + file(name); }
+
 struct Meshes : hf::GlTest {
   GLuint program = 0;
   void TearDown() override {
-    for (const char *f : {"probe.vs", "probe.fs", "broken.fs"}) std::filesystem::remove(f);
+    for (const char *f : {"probe.vs", "probe.fs", "broken.fs"}) std::filesystem::remove(file(f));
     hf::GlTest::TearDown();
   }
   void SetUp() override {
     hf::GlTest::SetUp();
-    std::ofstream("probe.vs") << "#version 330 core\nuniform mat4 pm;\nlayout(location=0) in vec3 p;\n"
+    std::ofstream(file("probe.vs")) << "#version 330 core\nuniform mat4 pm;\nlayout(location=0) in vec3 p;\n"
                                  "layout(location=1) in vec3 n;\nlayout(location=2) in vec2 t;\nout vec3 vn;\n"
                                  "out vec2 vt;\nvoid main() { gl_Position = pm * vec4(p, 1.0); vn = n; vt = t; }\n";
-    std::ofstream("probe.fs") << "#version 330 core\nin vec3 vn;\nin vec2 vt;\nuniform int uv;\nout vec4 c;\n"
+    std::ofstream(file("probe.fs")) << "#version 330 core\nin vec3 vn;\nin vec2 vt;\nuniform int uv;\nout vec4 c;\n"
                                  "void main() { c = uv == 1 ? vec4(vt, 0.0, 1.0) : vec4(vn * 0.5 + 0.5, 1.0); }\n";
-    program = gl4duCreateProgram("<vs>probe.vs", "<fs>probe.fs", nullptr);
+    program = gl4duCreateProgram(tagged("<vs>", "probe.vs").c_str(), tagged("<fs>", "probe.fs").c_str(), nullptr);
   }
 };
 
@@ -117,10 +123,10 @@ TEST_F(Meshes, FaceTheirOwnWayCounterClockwiseWithTheirExtents) {
 }
 
 TEST_F(Meshes, AProgramThatCannotBeBuiltIsZeroWithItsFileNamed) {
-  std::ofstream("broken.fs") << "#version 330 core\nvoid main() { this is not glsl; }\n";
+  std::ofstream(file("broken.fs")) << "#version 330 core\nvoid main() { this is not glsl; }\n";
   testing::internal::CaptureStderr();
-  EXPECT_EQ(gl4duCreateProgram("<vs>probe.vs", "<fs>broken.fs", nullptr), 0u);
-  EXPECT_EQ(gl4duCreateProgram("<vs>probe.vs", "<fs>missing.fs", nullptr), 0u);
+  EXPECT_EQ(gl4duCreateProgram(tagged("<vs>", "probe.vs").c_str(), tagged("<fs>", "broken.fs").c_str(), nullptr), 0u);
+  EXPECT_EQ(gl4duCreateProgram(tagged("<vs>", "probe.vs").c_str(), tagged("<fs>", "missing.fs").c_str(), nullptr), 0u);
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("broken.fs"), std::string::npos) << err;
   EXPECT_NE(err.find("error"), std::string::npos) << "the driver's log: " << err;
