@@ -165,15 +165,31 @@ TEST_F(Bee, EdgesAreInvertedInBee2AndNotInBee3) {
   EXPECT_LT(dark.r + dark.g + dark.b, 3 * 85) << dark;
 }
 
-TEST_F(Bee, TheClimbsReliefStaysBlueAndBee7BlursTwiceAsFastAsBee6) {
+TEST_F(Bee, TheClimbsReliefStaysBlue) {
   drawAt(bee4, 0);
   drawAt(bee4, 9);
   const std::array<GLfloat, 4> c = hf::uniformFloats(hf::world::program(1), "couleur");
   EXPECT_GT(c[2], c[0]) << "the relief at its full height 2 is still the blue, tiled one";
+}
+
+TEST_F(Bee, Bee6AndBee7BlurTwoAndFourPixelsWiderEachSecond) {
+  // The chase frame scattered and blurred by a known radius, at time t.
+  auto reference = [&](double t, GLuint radius) {
+    const GLfloat high[4] = {0, 1, 2, 2.0011f};
+    hf::clockAt(origin, t);
+    frame->bind();
+    hf::world::subbeeY(high);
+    gl4dfScattering(frame->tex, frame->tex, 13, 0, 0, GL_FALSE);
+    gl4dfBlur(frame->tex, frame->tex, radius, 1, 0, GL_FALSE);
+    return sharpness(frame->read());
+  };
   drawAt(bee6, 0);
-  drawAt(bee7, 5);
-  const hf::Picture six = drawAt(bee6, 10), seven = drawAt(bee7, 10);  // both blurred by 30 now
-  EXPECT_NEAR(sharpness(seven) / sharpness(six), 1.0, 0.15);
+  drawAt(bee7, 0);
+  const double six = sharpness(drawAt(bee6, 5)), seven = sharpness(drawAt(bee7, 5));
+  const double r20 = reference(5, 20), r30 = reference(5, 30), r40 = reference(5, 40);
+  EXPECT_LT(std::fabs(six - r20), std::fabs(six - r30)) << six << " against " << r20 << " (20) and " << r30 << " (30)";
+  EXPECT_LT(std::fabs(seven - r30), std::fabs(seven - r20)) << seven << " against " << r30 << " (30) and " << r20;
+  EXPECT_LT(std::fabs(seven - r30), std::fabs(seven - r40)) << seven << " against " << r30 << " (30) and " << r40;
 }
 
 }  // namespace
