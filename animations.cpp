@@ -534,6 +534,9 @@ static void fond(double t) {
   gl4dfBlur(frame, frame, 21, 1, 0, GL_FALSE);
 }
 
+// The largest relief for a height of 1: 0.75 x 2 x (1 + 1/2 + 1/4 + 1/8).
+static constexpr GLfloat kReliefReach = 2.8125f;
+
 // The landscape: the 512 x 512 grid, 128 units across, centred under the eye
 // at (x, z) and lifted by noise of height sy in the vertex stage. Above
 // 2.001 the relief turns brown and loses its tiles (a NaN stays blue).
@@ -565,6 +568,9 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   gl4duSendMatrices();
   gl4duPopMatrix();
   useNoiseTextures(p, 1);
+  // The relief never leaves |sy| x kReliefReach of the plane (perlin.vs):
+  // the grid is drawn only where it can reach the view.
+  gl4dgSetReach(_grid, std::fabs(sy) * kReliefReach, std::fabs(sy) * kReliefReach);
   gl4dgDraw(_grid);
   unuseNoiseTextures(1);
   glUniform2f(uniformOf(p, "tt"), 0.0f, 0.0f);

@@ -34,10 +34,11 @@ static void init(void) {
 
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
-  const GLfloat ratio = static_cast<GLfloat>(viewport[3]) / static_cast<GLfloat>(viewport[2]);
+  const GLfloat w = static_cast<GLfloat>(viewport[2]), h = static_cast<GLfloat>(viewport[3]);
   gl4duBindMatrix("proj");
   gl4duLoadIdentityf();
-  gl4duFrustumf(-0.005f, 0.005f, -0.005f * ratio, 0.005f * ratio, 0.01f, 1000.0f);
+  // -0.005 x h / w, left to right in single precision, as the shared frustum.
+  gl4duFrustumf(-0.005f, 0.005f, -0.005f * h / w, 0.005f * h / w, 0.01f, 1000.0f);
   gl4duBindMatrix("view");
   gl4duLoadIdentityf();
   gl4duBindMatrix("model");

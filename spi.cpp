@@ -36,8 +36,8 @@ static float curve(float t) {
   float c = (kCurveSeconds - t) / kCurveSeconds;
   if (c < 0.0f)
     c = static_cast<float>(1.0 / (std::exp(6.0) + 1.0));
-  else if (c < 0.5f)
-    c = static_cast<float>(1.0 / (1.0 + std::exp(-(12.0 * c - 6.0))));
+  else if (c < 0.5f)  // 12c - 6 in single precision; the exponential and the division in double
+    c = static_cast<float>(1.0 / (1.0 + std::exp(static_cast<double>(-(12.0f * c - 6.0f)))));
   return c;
 }
 

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
+#include "gl4d/culling.h"
 #include "gl4d/internal.h"
 
 namespace {
@@ -20,7 +22,12 @@ struct Vertex {
 struct Mesh {
   GLuint vao = 0, vbo = 0, ibo = 0;
   GLsizei count = 0;
+  std::vector<gl4d::Block> blocks;  // grids only: what culling may skip
+  float below = -1.0f, above = -1.0f;  // the vertex stage's reach along y; negative: unknown
+  GLfloat drawnShare = 1.0f;
 };
+
+bool culling = true;
 
 std::vector<Mesh> &meshes() {
   static std::vector<Mesh> list;
@@ -29,7 +36,8 @@ std::vector<Mesh> &meshes() {
 
 constexpr float pi = 3.14159265358979f;
 
-GLuint upload(const std::vector<Vertex> &vertices, const std::vector<GLuint> &indices) {
+GLuint upload(const std::vector<Vertex> &vertices, const std::vector<GLuint> &indices,
+              std::vector<gl4d::Block> blocks = {}) {
   GLint previousVao = 0, previousBuffer = 0;
   glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
   glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &previousBuffer);
@@ -53,6 +61,7 @@ GLuint upload(const std::vector<Vertex> &vertices, const std::vector<GLuint> &in
   glBindVertexArray(static_cast<GLuint>(previousVao));
   glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(previousBuffer));
   m.count = static_cast<GLsizei>(indices.size());
+  m.blocks = std::move(blocks);
   meshes().push_back(m);
   return static_cast<GLuint>(meshes().size());  // ids start at 1
 }
@@ -67,9 +76,10 @@ GLuint upload(const std::vector<Vertex> &vertices, const std::vector<GLuint> &in
 // rasteriser's is a 256-entry table hashed on the index): this way a band's
 // previous row is still there when the next row uses it, and each vertex is
 // shaded about once, where a whole-row walk over a 512-wide lattice shades
-// most vertices four times.
+// most vertices four times. Every band's rows, taken a band wide at a time,
+// are blocks that culling may skip (asked for by grids).
 template <typename VertexAt>
-GLuint lattice(GLuint columns, GLuint rows, VertexAt vertexAt) {
+GLuint lattice(GLuint columns, GLuint rows, VertexAt vertexAt, bool withBlocks = false) {
   constexpr GLuint band = 32;  // cells across one band
   constexpr GLuint unnumbered = ~0u;
   std::vector<GLuint> number((columns + 1) * (rows + 1), unnumbered);
@@ -85,13 +95,25 @@ GLuint lattice(GLuint columns, GLuint rows, VertexAt vertexAt) {
   };
   std::vector<GLuint> indices;
   indices.reserve(columns * rows * 6);
+  std::vector<gl4d::Block> blocks;
   for (GLuint first = 0; first < columns; first += band)
-    for (GLuint j = 0; j < rows; ++j)
+    for (GLuint j = 0; j < rows; ++j) {
+      if (withBlocks && j % band == 0)
+        blocks.push_back({glm::vec3(INFINITY), glm::vec3(-INFINITY), static_cast<GLsizei>(indices.size()), 0});
       for (GLuint i = first; i < std::min(columns, first + band); ++i) {
         const GLuint a = vertex(i, j), b = vertex(i + 1, j), c = vertex(i + 1, j + 1), d = vertex(i, j + 1);
         indices.insert(indices.end(), {a, b, c, a, c, d});
+        if (!withBlocks) continue;
+        gl4d::Block &block = blocks.back();
+        for (GLuint n : {a, b, c, d}) {
+          const glm::vec3 p(vertices[n].position[0], vertices[n].position[1], vertices[n].position[2]);
+          block.lo = glm::min(block.lo, p);
+          block.hi = glm::max(block.hi, p);
+        }
+        block.count += 6;
       }
-  return upload(vertices, indices);
+    }
+  return upload(vertices, indices, std::move(blocks));
 }
 
 }  // namespace
@@ -134,18 +156,48 @@ GLuint gl4dgGenGrid2df(GLuint width, GLuint height) {
   if (height < 2) height = 2;
   // The lattice's v runs towards -z so that its winding faces +y; the
   // texture coordinates follow world x and z: uv = ((x + 1) / 2, (z + 1) / 2).
-  return lattice(width - 1, height - 1, [](float u, float v) {
-    return Vertex{{2.0f * u - 1.0f, 0, 1.0f - 2.0f * v}, {0, 1, 0}, {u, 1.0f - v}};
-  });
+  return lattice(
+      width - 1, height - 1,
+      [](float u, float v) { return Vertex{{2.0f * u - 1.0f, 0, 1.0f - 2.0f * v}, {0, 1, 0}, {u, 1.0f - v}}; }, true);
 }
+
+void gl4dgSetReach(GLuint id, GLfloat below, GLfloat above) {
+  if (id == 0 || id > meshes().size()) return;
+  Mesh &m = meshes()[id - 1];
+  const bool known = std::isfinite(below) && std::isfinite(above) && below >= 0.0f && above >= 0.0f;
+  m.below = known ? below : -1.0f;
+  m.above = known ? above : -1.0f;
+}
+
+void gl4dgSetCulling(GLboolean on) { culling = on; }
+
+GLfloat gl4dgDrawnShare(GLuint id) { return id == 0 || id > meshes().size() ? 0.0f : meshes()[id - 1].drawnShare; }
 
 void gl4dgDraw(GLuint id) {
   if (id == 0 || id > meshes().size()) return;
-  const Mesh &m = meshes()[id - 1];
+  Mesh &m = meshes()[id - 1];
   GLint previousVao = 0;
   glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
   glBindVertexArray(m.vao);
-  glDrawElements(GL_TRIANGLES, m.count, GL_UNSIGNED_INT, nullptr);
+  glm::mat4 mvp;
+  if (culling && m.below >= 0.0f && !m.blocks.empty() && gl4d::programMvp(&mvp)) {
+    static std::vector<GLsizei> firsts, counts;
+    static std::vector<const void *> offsets;
+    gl4d::visibleRanges(m.blocks, mvp, m.below, m.above, &firsts, &counts);
+    offsets.clear();
+    GLsizei drawn = 0;
+    for (size_t i = 0; i < firsts.size(); ++i) {
+      offsets.push_back(reinterpret_cast<const void *>(static_cast<uintptr_t>(firsts[i]) * sizeof(GLuint)));
+      drawn += counts[i];
+    }
+    // One call for the whole grid, whatever is left of it.
+    if (!firsts.empty())
+      glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, offsets.data(), static_cast<GLsizei>(firsts.size()));
+    m.drawnShare = static_cast<GLfloat>(drawn) / static_cast<GLfloat>(m.count);
+  } else {
+    glDrawElements(GL_TRIANGLES, m.count, GL_UNSIGNED_INT, nullptr);
+    m.drawnShare = 1.0f;
+  }
   glBindVertexArray(static_cast<GLuint>(previousVao));
 }
 

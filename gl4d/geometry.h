@@ -17,6 +17,16 @@ GL4D_API GLuint gl4dgGenSpheref(GLuint slices, GLuint stacks);
 GL4D_API GLuint gl4dgGenGrid2df(GLuint width, GLuint height);
 /* Draws the mesh with the program in use; an unknown id draws nothing. */
 GL4D_API void gl4dgDraw(GLuint id);
+/* The vertex stage moves the mesh's vertices along its y by at most below
+ * downwards and above upwards (mesh units). A grid is then drawn only where
+ * its blocks, so stretched, can reach the clip volume of the "proj", "view"
+ * and "model" uniforms of the program in use: no pixel changes, fewer
+ * vertices are shaded. Negative or non-finite values: the whole mesh. */
+GL4D_API void gl4dgSetReach(GLuint id, GLfloat below, GLfloat above);
+/* Culling by reach on (the default) or off, for every mesh. */
+GL4D_API void gl4dgSetCulling(GLboolean on);
+/* Share of the mesh's triangles that its last draw sent, 0 to 1. */
+GL4D_API GLfloat gl4dgDrawnShare(GLuint id);
 
 GL4D_END_DECLS
 

@@ -49,6 +49,26 @@ std::string infoLog(GLuint object, bool isProgram) {
   return log.c_str();
 }
 
+// -1: the renderer decides (read once); 0 or 1: forced.
+int softwareRasterizer = -1;
+
+bool onSoftwareRasterizer() {
+  static const bool software = [] {
+    const char *name = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
+    return name && (std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") || std::strstr(name, "swrast"));
+  }();
+  return softwareRasterizer < 0 ? software : softwareRasterizer == 1;
+}
+
+// The source with GL4D_SOFTWARE_RASTERIZER defined after its #version line
+// on a software rasteriser.
+std::string withDefines(const std::string &source) {
+  if (!onSoftwareRasterizer()) return source;
+  const size_t version = source.find("#version");
+  const size_t at = version == std::string::npos ? 0 : source.find('\n', version) + 1;
+  return source.substr(0, at) + "#define GL4D_SOFTWARE_RASTERIZER 1\n" + source.substr(at);
+}
+
 // Returns the compiled shader, or 0 after printing why not.
 GLuint compile(const Stage &stage) {
   const auto source = readFile(stage.path);
@@ -57,7 +77,8 @@ GLuint compile(const Stage &stage) {
     return 0;
   }
   const GLuint shader = glCreateShader(stage.type);
-  const char *text = source->c_str();
+  const std::string full = withDefines(*source);
+  const char *text = full.c_str();
   glShaderSource(shader, 1, &text, nullptr);
   glCompileShader(shader);
   GLint ok = GL_FALSE;
@@ -118,6 +139,10 @@ GLuint gl4duCreateProgram(const char *first, ...) {
   for (GLuint s : shaders) glDeleteShader(s);
   return program;
 }
+
+void gl4duSetSoftwareRasterizer(int which) { softwareRasterizer = which < 0 ? -1 : which != 0; }
+
+GLboolean gl4duIsSoftwareRasterizer(void) { return onSoftwareRasterizer() ? GL_TRUE : GL_FALSE; }
 
 void gl4d::releasePrograms() {
   for (GLuint p : programs()) glDeleteProgram(p);

@@ -27,18 +27,26 @@ const float GROUND_END = 63.0;  // ...to the grid's edge, in world units from th
 const float KNEE = 0.6;         // tone mapping leaves values below this alone
 const float GLOSS = 0.6, SHININESS = 40.0;  // the bee's highlights
 
-// The tile, filtered here: the sampler's anisotropic path is far too slow on
-// a software rasteriser for half a million small triangles.
+// The tile through its sampler, with the anisotropic filtering the texture
+// carries: the ground is seen at grazing angles. A software rasteriser runs
+// that path for every small far triangle at several times the cost of the
+// whole pass, so there (the window library defines GL4D_SOFTWARE_RASTERIZER
+// from the renderer's name) the tile is filtered here, bilinearly, by four
+// fetches.
 vec4 tileTexel(vec2 uv) {
+#ifdef GL4D_SOFTWARE_RASTERIZER
   ivec2 size = textureSize(tex, 0);
   vec2 p = uv * vec2(size) - 0.5;
   vec2 f = fract(p);
-  ivec2 i = ivec2(floor(p));
-  vec4 a = texelFetch(tex, (i + ivec2(0, 0)) & (size - 1), 0);
-  vec4 b = texelFetch(tex, (i + ivec2(1, 0)) & (size - 1), 0);
-  vec4 c = texelFetch(tex, (i + ivec2(0, 1)) & (size - 1), 0);
-  vec4 d = texelFetch(tex, (i + ivec2(1, 1)) & (size - 1), 0);
-  return mix(mix(a, b, f.x), mix(c, d, f.x), f.y);
+  ivec2 c = ivec2(floor(p));
+  vec4 a = texelFetch(tex, (c + ivec2(0, 0)) & (size - 1), 0);
+  vec4 b = texelFetch(tex, (c + ivec2(1, 0)) & (size - 1), 0);
+  vec4 d = texelFetch(tex, (c + ivec2(0, 1)) & (size - 1), 0);
+  vec4 e = texelFetch(tex, (c + ivec2(1, 1)) & (size - 1), 0);
+  return mix(mix(a, b, f.x), mix(d, e, f.x), f.y);
+#else
+  return texture(tex, uv);
+#endif
 }
 
 // Colour before lighting: the tile laid over the ground by its alpha, or the

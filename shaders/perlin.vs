@@ -82,32 +82,16 @@ vec3 relief(vec2 xz, vec2 d) {
   }
   return sy * AMPLITUDE * sum;
 }
-
-// Far from the eye a vertex of the 512 x 512 grid moves onto a coarser
-// lattice, one of every 2, 4, 8 or 16 vertex spacings (a level more each
-// time the distance doubles past LOD_NEAR), so that the triangles there
-// collapse and the few left are about as wide on screen as the near ones.
-// The coarse lattices are fixed in the world, so the far hills do not swim
-// as the grid slides along under the eye. The level is taken per block of
-// 16 x 16 vertices from the block's distance to the eye, so neighbours move
-// consistently and the ground keeps no holes. Returns world x and z.
-const float LOD_NEAR = 2.5;
-vec2 coarsened(vec2 m, vec3 eye) {
-  ivec2 i = ivec2(floor((m + 1.0) * 255.5 + 0.5));  // vertex index, 0..511
-  vec2 block = vec2((i >> 4) * 16 + 8) / 255.5 - 1.0;
-  float dist = length(tt + ts * block - eye.xz);
-  int level = clamp(int(floor(log2(max(dist, 1.0) / LOD_NEAR))) + 1, 0, 4);
-  vec2 xz = tt + ts * m;
-  float spacing = float(1 << level) * ts / 255.5;
-  return level == 0 ? xz : floor(xz / spacing + 0.5) * spacing;
-}
+// |relief| <= |sy| * 0.75 * 2 * (1 + 1/2 + 1/4 + 1/8) = 2.8125 |sy|: a corner's
+// dot product is at most 2 (gradient components and offsets at most 1 in
+// size) and an octave blends its corners. The landscape pass culls with it.
 
 vec3 eyeOf(mat4 v) { return -transpose(mat3(v)) * v[3].xyz; }
 
 void main() {
   vec3 eye = eyeOf(view);
-  vec2 xz = coarsened(vsiPosition.xz, eye);
-  vec2 m = (xz - tt) / ts;
+  vec2 m = vsiPosition.xz;
+  vec2 xz = tt + ts * m;
   // Finite differences one vertex away: the unit square spans -1..1.
   vec2 d = 2.0 * offset * ts;
   vec3 r = relief(xz, d);

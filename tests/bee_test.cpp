@@ -5,6 +5,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <cmath>
+#include <functional>
 
 #include "support/gl.h"
 #include "support/sound.h"
@@ -40,8 +41,8 @@ struct Bee : hf::GlTest {
     return frame->read();
   }
   // A frame of the landscape alone, from above and behind (x, z), lit by
-  // one far sun only.
-  hf::Picture landscape(float x, float z, float sy) {
+  // one far sun only; the grid centred shift units further along x.
+  hf::Picture landscape(float x, float z, float sy, float shift = 0) {
     frame->bind();
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -55,7 +56,7 @@ struct Bee : hf::GlTest {
     glUniform1i(glGetUniformLocation(p, "nbL"), 1);
     glUniform4fv(glGetUniformLocation(p, "Lp"), 1, sun);
     glUniform4fv(glGetUniformLocation(p, "Lc"), 1, white);
-    hf::world::grid(x, sy, z + 4);
+    hf::world::grid(x + shift, sy, z + 4);
     glUseProgram(0);
     glDisable(GL_DEPTH_TEST);
     return frame->read();
@@ -74,6 +75,65 @@ TEST_F(Bee, TheTiledGroundStaysInTheWorldWhileTheGridFollowsTheEye) {
   EXPECT_LT(difference(here, landscape(0.3f, -9, 0)), 0.5) << "one tile on, the same flat ground";
   EXPECT_LT(difference(here, landscape(2.3f, -7, 0)), 0.5) << "one tile aside, the same flat ground";
   EXPECT_GT(difference(here, landscape(0.3f, -7.5f, 0)), 2.0) << "half a tile on, the lines have moved";
+}
+
+// Pixels where some channel differs by more than tolerance levels.
+int changed(const hf::Picture &a, const hf::Picture &b, int tolerance) {
+  int n = 0;
+  for (size_t i = 0; i < a.px.size(); i += 4)
+    for (int c = 0; c < 3; ++c)
+      if (std::abs(a.px[i + c] - b.px[i + c]) > tolerance) {
+        ++n;
+        break;
+      }
+  return n;
+}
+
+TEST_F(Bee, TheHillsStayPutWhileTheGridSlidesUnderThem) {
+  const float spacing = 128.0f / 511.0f;
+  const hf::Picture here = landscape(0.3f, -7, 2);
+  for (int k : {1, 3, 5, 8}) EXPECT_EQ(changed(here, landscape(0.3f, -7, 2, k * spacing), 16), 0) << "slid by " << k;
+  // In flight the grid slides by every fraction of a spacing: the hills are
+  // sampled elsewhere, within rasterisation noise.
+  for (float f : {0.1f, 0.25f, 0.5f, 0.77f})
+    EXPECT_LT(changed(here, landscape(0.3f, -7, 2, f * spacing), 16), FW * FH / 100) << "slid by " << f;
+}
+
+TEST_F(Bee, CullingChangesNoPixel) {
+  const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
+  const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { drawAt(bee4, 8); },
+                                          [&] { hf::world::subbeeY(high); }};
+  for (size_t i = 0; i < std::size(frames); ++i) {
+    hf::clockAt(origin, 8);
+    frame->bind();
+    gl4dgSetCulling(GL_FALSE);
+    gl4duClean(GL4DU_FILTERS);  // the backdrop's scattering starts its sequence again
+    hf::world::wingPhase() = 0;
+    frames[i]();
+    const hf::Picture whole = frame->read();
+    gl4dgSetCulling(GL_TRUE);
+    gl4duClean(GL4DU_FILTERS);
+    hf::world::wingPhase() = 0;
+    frames[i]();  // the same moment: the clocks have not moved
+    EXPECT_EQ(changed(whole, frame->read(), 0), 0) << "frame " << i;
+    EXPECT_LT(gl4dgDrawnShare(hf::world::gridMesh()), 0.7f) << "frame " << i;
+  }
+}
+
+TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
+  GLuint &landscapeProgram = hf::world::program(1);
+  const GLuint made = landscapeProgram;
+  hf::Picture paths[2];
+  for (int software : {0, 1}) {
+    gl4duSetSoftwareRasterizer(software);
+    landscapeProgram = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
+    paths[software] = landscape(0.3f, -7, 0);
+  }
+  gl4duSetSoftwareRasterizer(-1);
+  landscapeProgram = made;
+  paths[0].save("tile-sampler"), paths[1].save("tile-by-hand");
+  EXPECT_TRUE(hf::near(paths[0].mean(), paths[1].mean(), 10)) << "the same ground on the whole";
+  EXPECT_LT(difference(paths[0], paths[1]), 8.0) << "the far lines differ: filtered by the sampler, aliased by hand";
 }
 
 TEST_F(Bee, TheReliefGrowsWithItsHeightAndTurnsBrownJustAboveTwo) {

@@ -52,6 +52,11 @@ void record(const char *name, Args... args) {
 #include "../window.cpp"
 #undef main
 #undef exit
+#undef gl4dhInit
+
+#include <map>
+
+#include "support/gl.h"
 
 namespace {
 
@@ -139,6 +144,58 @@ TEST(Timeline, IsTheShowRowByRow) {
     EXPECT_EQ(row.second, kShow[i].second) << "row " << i;
     EXPECT_EQ(row.mix, kShow[i].second ? fondu : nullptr) << "row " << i;
   }
+}
+
+// The real scene manager playing the table with every scene standing in as
+// a recorder: when each scene is first drawn (its clock starts then) and
+// what is drawn at a moment.
+const GL4DHscene kScenes[] = {noir, huit, rouge, vert, beep, spi, beebegin, bee2, bee3, bee4, bee5, bee6, bee7, credits};
+const char *const kNames[] = {"noir", "huit", "rouge", "vert", "beep", "spi", "beebegin",
+                              "bee2", "bee3", "bee4", "bee5", "bee6", "bee7", "credits"};
+std::vector<std::string> drawn;
+std::map<std::string, double> firstDrawn;
+double showMs = 0;
+template <int N>
+void standIn(int state) {
+  if (state != 2) return;
+  drawn.push_back(kNames[N]);
+  firstDrawn.emplace(kNames[N], showMs);
+}
+void standInFade(GL4DHscene a, GL4DHscene b, GLuint, GLuint, int state) {
+  if (state == 2) a(2), b(2);
+}
+template <int... N>
+GL4DHscene standInFor(GL4DHscene scene, std::integer_sequence<int, N...>) {
+  const GL4DHscene standIns[] = {standIn<N>...};
+  for (size_t i = 0; i < std::size(kScenes); ++i)
+    if (kScenes[i] == scene) return standIns[i];
+  return nullptr;
+}
+
+class Show : public hf::GlTest {};
+
+TEST_F(Show, EachSceneStartsAtItsFirstRowAndBee6ComesBackForTheCredits) {
+  static GL4DHanime table[std::size(_animations)];
+  for (size_t i = 0; i < std::size(_animations); ++i) {
+    const GL4DHanime &row = _animations[i];
+    const auto all = std::make_integer_sequence<int, std::size(kScenes)>();
+    table[i] = {row.duration, standInFor(row.first, all), standInFor(row.second, all), row.mix ? standInFade : nullptr};
+  }
+  gl4dhInit(table, 8, 8, nullptr);
+  const double origin = hf::freshClock();
+  std::vector<std::string> at137260;
+  for (showMs = 0; showMs < 148460; showMs += 20) {  // every row starts on a multiple of 20 ms
+    drawn.clear();
+    hf::clockAt(origin, showMs / 1000);
+    gl4dhDraw();
+    if (showMs == 137260) at137260 = drawn;
+  }
+  const std::map<std::string, double> starts = {
+      {"noir", 0},          {"huit", 1000},      {"rouge", 21040},  {"vert", 25540},  {"beep", 25760},
+      {"spi", 41760},       {"beebegin", 59760}, {"bee2", 88760},   {"bee3", 92260},  {"bee4", 102760},
+      {"bee5", 115260},     {"bee6", 125260},    {"bee7", 130260},  {"credits", 137260}};
+  EXPECT_EQ(firstDrawn, starts);
+  EXPECT_EQ(at137260, (std::vector<std::string>{"bee6", "credits"})) << "bee6, whose clock runs since 125,260 ms";
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // its three filters, the landscape flat (the opening, bee2, bee3) and in
 // relief (bee4's end, bee5 to bee7), the bee; then whole frames of bee2 (the
 // chase and its edge filters; target <= 25 copies), bee4 in relief and
-// bee6 (scattering and a blur that widens with its clock).
+// bee6 (scattering and a blur that widens with its clock); the share of the
+// landscape grid that culling leaves to draw in those views.
 //   bench_bee [width height]
 #include <algorithm>
 #include <cstdio>
@@ -104,6 +105,15 @@ int main(int argc, char **argv) {
       "whole bee2 frame", [] { bee2(2); }, " (target <= 25)");
   report("whole subbeeX frame in relief (no filter)", [] { subbeeX(relief); });
   report("whole bee6 frame (blur 10 and up)", [] { bee6(2); });
+  // How much of the 512 x 512 grid reaches the view and is drawn at all.
+  auto share = [](const char *what, const std::function<void()> &draw) {
+    bindFrame();
+    draw();
+    std::printf("  grid drawn, %-33s %7.1f %%\n", what, 100.0 * gl4dgDrawnShare(_grid));
+  };
+  share("the chase (bee2, bee3)", [] { subbeeX(flat); });
+  share("the end of the climb (bee4)", [] { subbeeX(relief); });
+  share("bee5 to bee7", [] { subbeeY(highChase); });
   gl4duClean(GL4DU_ALL);
   bench::freeTarget(src);
   bench::freeTarget(dst);

@@ -5,10 +5,12 @@
 namespace hf::world {
 
 GLfloat *bee() { return _bee; }
+GLfloat &wingPhase() { return ang; }
 GLuint texOut() { return _texOut; }
 int &blurRadius() { return _blurRadius; }
-GLuint program(int i) { return i == 3 ? _texProgId : _pId[i]; }
+GLuint &program(int i) { return i == 3 ? _texProgId : _pId[i]; }
 GLuint gridTex() { return _gridTex; }
+GLuint gridMesh() { return _grid; }
 GLuint beeTex() { return _beeTex; }
 GLuint colorsTex() { return _colorsTex; }
 void fond(double t) { ::fond(t); }

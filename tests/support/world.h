@@ -7,10 +7,12 @@
 namespace hf::world {
 
 GLfloat *bee();  // the bee's position
+GLfloat &wingPhase();
 GLuint texOut();
 int &blurRadius();
-GLuint program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad
+GLuint &program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad
 GLuint gridTex();
+GLuint gridMesh();
 GLuint beeTex();
 GLuint colorsTex();
 void fond(double t);

@@ -1,0 +1,55 @@
+#include "gl4d/culling.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+namespace gl4d {
+
+namespace {
+
+// Outside when every corner lies beyond one plane of the clip volume
+// (-w <= x, y, z <= w, taken as w + c >= 0 and w - c >= 0, which holds for
+// corners behind the eye too): a test that never drops what could show.
+bool outside(const glm::vec4 corners[8]) {
+  for (int axis = 0; axis < 3; ++axis)
+    for (float side : {1.0f, -1.0f}) {
+      bool allBeyond = true;
+      for (int i = 0; i < 8 && allBeyond; ++i) allBeyond = corners[i].w + side * corners[i][axis] < 0.0f;
+      if (allBeyond) return true;
+    }
+  return false;
+}
+
+}  // namespace
+
+void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above,
+                   std::vector<GLsizei> *firsts, std::vector<GLsizei> *counts) {
+  firsts->clear();
+  counts->clear();
+  for (const Block &b : blocks) {
+    const glm::vec3 lo(b.lo.x, b.lo.y - below, b.lo.z), hi(b.hi.x, b.hi.y + above, b.hi.z);
+    glm::vec4 corners[8];
+    for (int i = 0; i < 8; ++i)
+      corners[i] = mvp * glm::vec4(i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z, 1.0f);
+    if (outside(corners)) continue;
+    if (!firsts->empty() && firsts->back() + counts->back() == b.first)
+      counts->back() += b.count;
+    else
+      firsts->push_back(b.first), counts->push_back(b.count);
+  }
+}
+
+bool programMvp(glm::mat4 *mvp) {
+  GLint program = 0;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  glm::mat4 m[3];
+  const char *names[3] = {"proj", "view", "model"};
+  for (int i = 0; i < 3; ++i) {
+    const GLint loc = program ? glGetUniformLocation(static_cast<GLuint>(program), names[i]) : -1;
+    if (loc < 0) return false;
+    glGetUniformfv(static_cast<GLuint>(program), loc, glm::value_ptr(m[i]));
+  }
+  *mvp = m[0] * m[1] * m[2];
+  return true;
+}
+
+}  // namespace gl4d

@@ -1,0 +1,27 @@
+// Culling a mesh's blocks against the clip volume: the index ranges of a
+// grid that a draw can skip without changing a pixel.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <glm/glm.hpp>
+#include <vector>
+
+namespace gl4d {
+
+// A block of cells: its box in mesh space and its range of the index buffer.
+struct Block {
+  glm::vec3 lo, hi;
+  GLsizei first, count;
+};
+
+// The ranges of the blocks whose box, stretched along y by below and above,
+// can meet the clip volume of mvp; ranges that follow each other are merged.
+void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above,
+                   std::vector<GLsizei> *firsts, std::vector<GLsizei> *counts);
+
+// proj * view * model from the uniforms of the program in use; false when it
+// lacks one of them.
+bool programMvp(glm::mat4 *mvp);
+
+}  // namespace gl4d
