@@ -2,7 +2,7 @@
 // asks for, and a one-line reason for whatever cannot be done.
 #include <gtest/gtest.h>
 
-#include "gl4d/options.h"
+#include "gl4d/offline/options.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "gl4d/process.h"
+#include "gl4d/offline/process.h"
 
 namespace gl4d {
 

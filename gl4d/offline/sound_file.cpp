@@ -1,5 +1,5 @@
 // Cutting the show's span out of the disk driver's file.
-#include "gl4d/sound_file.h"
+#include "gl4d/offline/sound_file.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -9,9 +9,9 @@
 #include <cmath>
 #include <vector>
 
-#include "gl4d/capture.h"
+#include "gl4d/offline/capture.h"
 #include "gl4d/clock.h"
-#include "gl4d/internal.h"
+#include "gl4d/core/internal.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "gl4d/internal.h"
+#include "gl4d/core/internal.h"
 
 namespace {
 

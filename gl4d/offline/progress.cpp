@@ -1,5 +1,5 @@
 // Progress of offline frames: frames, show time, rate, time left.
-#include "gl4d/progress.h"
+#include "gl4d/offline/progress.h"
 
 #include <unistd.h>
 

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "gl4d/filters.h"
-#include "gl4d/filters_pass.h"
+#include "gl4d/filters/pass.h"
 
 namespace gl4d::filters {
 

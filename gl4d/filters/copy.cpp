@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "gl4d/filters.h"
-#include "gl4d/filters_pass.h"
+#include "gl4d/filters/pass.h"
 
 namespace gl4d::filters {
 

@@ -1,5 +1,5 @@
 // Child processes through posix_spawnp: no shell between us and the arguments.
-#include "gl4d/process.h"
+#include "gl4d/offline/process.h"
 
 #include <fcntl.h>
 #include <spawn.h>

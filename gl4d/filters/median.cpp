@@ -1,6 +1,6 @@
 // gl4dfMedian: the 3 x 3 median of each channel, repeated.
 #include "gl4d/filters.h"
-#include "gl4d/filters_pass.h"
+#include "gl4d/filters/pass.h"
 
 namespace gl4d::filters {
 

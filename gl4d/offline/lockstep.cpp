@@ -1,5 +1,5 @@
 // The sound/picture lock-step of offline frames.
-#include "gl4d/lockstep.h"
+#include "gl4d/offline/lockstep.h"
 
 #include <cmath>
 #include <thread>

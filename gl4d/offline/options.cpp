@@ -1,6 +1,6 @@
 // The layer's own command-line options, in the way classic GL window toolkits
 // take -display or -geometry: recognised by their prefix, the rest untouched.
-#include "gl4d/options.h"
+#include "gl4d/offline/options.h"
 
 #include <algorithm>
 #include <cctype>

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "gl4d/culling.h"
-#include "gl4d/internal.h"
+#include "gl4d/core/culling.h"
+#include "gl4d/core/internal.h"
 
 namespace {
 

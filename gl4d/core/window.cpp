@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gl4d/capture.h"
+#include "gl4d/offline/capture.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <atomic>
 
 #include "gl4d/clock.h"
-#include "gl4d/internal.h"
+#include "gl4d/core/internal.h"
 
 namespace {
 std::atomic<bool> followClock{false};

@@ -2,7 +2,7 @@
 // while everything they use still exists).
 #include "gl4d/clean.h"
 
-#include "gl4d/internal.h"
+#include "gl4d/core/internal.h"
 
 void gl4duClean(GLuint flags) {
   if (flags & GL4DU_SCENES) gl4d::releaseScenes();

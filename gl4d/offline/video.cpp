@@ -1,5 +1,5 @@
 // ffmpeg as the capture's encoder: quiet unless it fails.
-#include "gl4d/video.h"
+#include "gl4d/offline/video.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 // The filters' shared machinery: state saving, texture sizes, temporaries,
 // the private framebuffers and the full-screen pass.
-#include "gl4d/filters_pass.h"
+#include "gl4d/filters/pass.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "gl4d/internal.h"
+#include "gl4d/core/internal.h"
 
 namespace gl4d::filters {
 

@@ -1,4 +1,4 @@
-#include "gl4d/culling.h"
+#include "gl4d/core/culling.h"
 
 #include <glm/gtc/type_ptr.hpp>
 

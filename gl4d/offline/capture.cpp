@@ -3,7 +3,7 @@
 // fast as the frames allow, in lock-step with them, into a file of which the
 // show's span becomes the video's sound track. Stills are frames of the same
 // run written as PNG files.
-#include "gl4d/capture.h"
+#include "gl4d/offline/capture.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,14 +22,14 @@
 #include <vector>
 
 #include "gl4d/clock.h"
-#include "gl4d/internal.h"
-#include "gl4d/lockstep.h"
-#include "gl4d/options.h"
+#include "gl4d/core/internal.h"
+#include "gl4d/offline/lockstep.h"
+#include "gl4d/offline/options.h"
 #include "gl4d/png.h"
-#include "gl4d/progress.h"
+#include "gl4d/offline/progress.h"
 #include "gl4d/scenes.h"
-#include "gl4d/sound_file.h"
-#include "gl4d/video.h"
+#include "gl4d/offline/sound_file.h"
+#include "gl4d/offline/video.h"
 
 namespace gl4d {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gl4d/internal.h"
+#include "gl4d/core/internal.h"
 
 namespace {
 
