@@ -16,7 +16,9 @@ TEST(Options, AreReadOrRefusedWithTheirReason) {
   const Case cases[] = {
       {{"--gl4d-stills=12,0.5,12", "--gl4d-fps", "30", "--gl4d-size=64x36", "other"}, "", 30, 64, 36, {500, 12000}},
       {{"--gl4d-capture=a.mp4", "--gl4d-stop=30"}, "", 60, 0, 0, {}},
-      {{"--gl4d-size=64x36"}, "--gl4d-size needs --gl4d-capture or --gl4d-stills"},
+      {{"--gl4d-size=64x36"}, "--gl4d-size needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark"},
+      {{"--gl4d-benchmark", "--gl4d-stats"}, "--gl4d-stats is for a live run"},
+      {{"--gl4d-benchmark=b.json", "--gl4d-fps=15", "--gl4d-size=160x90", "q"}, "", 15, 160, 90, {}},
       {{"--gl4d-capture=a.mp4", "--gl4d-size=65x36"}, "a video's frame size must be even in both directions"},
       {{"--gl4d-stills=1", "--gl4d-fps=0"}, "--gl4d-fps takes a whole number of frames per second from 1 to 1000"},
       {{"--gl4d-stills=1,-2"}, "--gl4d-stills takes show times in seconds separated by commas"},

@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 
 #include <atomic>
+#include <chrono>
 
 #include "gl4d/core/internal.h"
 
@@ -48,6 +49,16 @@ void gl4dSetElapsedTime(double ms) {
 void gl4dAdvanceElapsedTime(double ms) {
   if (ms > 0.0) manualMs.store(manualMs.load(std::memory_order_relaxed) + ms, std::memory_order_relaxed);
 }
+
+double gl4d::phaseMs[gl4d::kPhases] = {0, 0, 0, 0};
+
+double gl4d::sinceLoadMs() {
+  static const auto loaded = std::chrono::steady_clock::now();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loaded).count();
+}
+
+// The load time is taken as the library is loaded, with the program.
+[[maybe_unused]] static const double loadedAt = gl4d::sinceLoadMs();
 
 void gl4d::startOfflineClock() {
   manualMs.store(0.0, std::memory_order_relaxed);

@@ -1,6 +1,9 @@
 // Functions the layer's own files call on one another; not exported.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace gl4d {
 void releaseScenes();
 void releaseFilters();
@@ -14,4 +17,28 @@ double showElapsedMs();
 // follows the layer's clock from then on.
 void startOfflineClock();
 void setTicksFollowClock(bool on);
+
+// Real time since the layer was loaded, in ms: never the manual clock.
+double sinceLoadMs();
+// The start-up's parts, in real ms, as the layer saw them: before the
+// window was asked for (the program's own start: the archives), the window,
+// the scene manager's initialiser (the shared resources), the scenes' own
+// initialisations.
+enum Phase { kBeforeWindow, kWindow, kSharedResources, kSceneInitialisations, kPhases };
+extern double phaseMs[kPhases];
+
+// The scene manager's rows: their span of the show and what they play.
+struct RowInfo {
+  double startMs, endMs;
+  void *first, *second;
+};
+std::vector<RowInfo> tableRows();
+// A function's name as the program's symbols give it ("bee2"), else its address.
+std::string functionName(void *f);
+// What a row shows: "noir", "bee5 > bee6"; "" for none.
+std::string rowScenes(int row);
+
+// --gl4d-gl-debug, once the context is current; the count, at the end.
+void startGlDebug();
+void reportGlDebug();
 }  // namespace gl4d

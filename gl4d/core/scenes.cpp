@@ -3,10 +3,15 @@
 #include "gl4d/scenes.h"
 
 #include <SDL2/SDL.h>
+#include <cxxabi.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "gl4d/offline/capture.h"
@@ -129,8 +134,12 @@ void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m.depthRb);
 
   bindFrame();
+  double t = gl4d::sinceLoadMs();
   if (init) init();
+  gl4d::phaseMs[gl4d::kSharedResources] = gl4d::sinceLoadMs() - t;
+  t = gl4d::sinceLoadMs();
   sendToAll(0);
+  gl4d::phaseMs[gl4d::kSceneInitialisations] = gl4d::sinceLoadMs() - t;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
@@ -180,6 +189,36 @@ double gl4d::showElapsedMs() { return m.started ? gl4dGetElapsedTime() - m.showS
 int gl4dhGetCurrentRow(void) { return m.currentRow.load(std::memory_order_relaxed); }
 GLuint gl4dhGetFramebuffer(void) { return m.fbo; }
 GLuint gl4dhGetColorTexture(void) { return m.colorTex; }
+
+std::vector<gl4d::RowInfo> gl4d::tableRows() {
+  std::vector<RowInfo> rows;
+  const GL4DHanime *table = m.table.load(std::memory_order_relaxed);
+  for (size_t i = 0; table && i < m.rowStarts.size(); ++i)
+    rows.push_back({static_cast<double>(m.rowStarts[i]), static_cast<double>(m.rowStarts[i] + table[i].duration),
+                    reinterpret_cast<void *>(table[i].first), reinterpret_cast<void *>(table[i].second)});
+  return rows;
+}
+
+std::string gl4d::functionName(void *f) {
+  Dl_info info;
+  if (f && dladdr(f, &info) && info.dli_sname && info.dli_saddr == f) {
+    int status = 0;
+    char *plain = abi::__cxa_demangle(info.dli_sname, nullptr, nullptr, &status);
+    std::string name = status == 0 && plain ? plain : info.dli_sname;
+    std::free(plain);
+    return name.substr(0, name.find('('));
+  }
+  char address[32];
+  std::snprintf(address, sizeof address, "%p", f);
+  return address;
+}
+
+std::string gl4d::rowScenes(int row) {
+  const std::vector<RowInfo> rows = tableRows();
+  if (row < 0 || row >= static_cast<int>(rows.size())) return "";
+  const RowInfo &r = rows[static_cast<size_t>(row)];
+  return functionName(r.first) + (r.second ? " > " + functionName(r.second) : "");
+}
 
 void gl4d::releaseScenes() {
   if (!m.table.load(std::memory_order_relaxed)) return;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gl4d/core/internal.h"
 #include "gl4d/offline/capture.h"
 
 namespace {
@@ -23,6 +24,7 @@ WindowState w;
 // written out once the program has closed its sound.
 void closeWindow() {
   gl4d::finishSession();
+  gl4d::reportGlDebug();
   if (w.context) SDL_GL_DeleteContext(w.context);
   if (w.window) SDL_DestroyWindow(w.window);
   w.context = nullptr;
@@ -67,9 +69,12 @@ bool handleEvent(const SDL_Event &e) {
 GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, int y, int width, int height,
                              Uint32 flags) {
   if (w.window) return GL_TRUE;  // one window per process
+  gl4d::phaseMs[gl4d::kBeforeWindow] = gl4d::sinceLoadMs();
+  const double asked = gl4d::sinceLoadMs();
   // The layer's own options; the program's argv stays as it is.
   if (!gl4d::configureSession(argc, argv)) return GL_FALSE;
   gl4d::offlineWindow(&width, &height, &flags);
+  gl4d::liveWindow(&width, &height, &flags);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
     gl4d::abandonSession();
@@ -88,6 +93,7 @@ GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, in
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  if (gl4d::glDebugAsked()) SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_DEBUG_FLAG);
   w.window = SDL_CreateWindow(title ? title : "", x, y, width, height, flags | SDL_WINDOW_OPENGL);
   if (!w.window) {
     std::fprintf(stderr, "gl4duwCreateWindow: %s\n", SDL_GetError());
@@ -102,6 +108,9 @@ GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, in
     gl4d::abandonSession();
     return GL_FALSE;
   }
+  if (gl4d::glDebugAsked()) gl4d::startGlDebug();
+  gl4d::contextMade();
+  gl4d::phaseMs[gl4d::kWindow] = gl4d::sinceLoadMs() - asked;
   return GL_TRUE;
 }
 
@@ -127,6 +136,7 @@ void gl4duwMainLoop(void) {
     }
     if (w.display) w.display();
     SDL_GL_SwapWindow(w.window);
+    gl4d::liveFrameShown();
     if (gl4d::liveStopReached()) return;
   }
 }

@@ -23,6 +23,7 @@
 
 #include "gl4d/clock.h"
 #include "gl4d/core/internal.h"
+#include "gl4d/offline/benchmark.h"
 #include "gl4d/offline/lockstep.h"
 #include "gl4d/offline/options.h"
 #include "gl4d/png.h"
@@ -126,7 +127,7 @@ void releaseAtExit() { releaseRun(); }
 // The frames of the run, once the frame size and the show's length are known.
 void planRun() {
   s.stopMs = s.opt.stopMs;
-  if (s.stopMs <= 0.0 && s.opt.capturing()) s.stopMs = s.showLengthMs;
+  if (s.stopMs <= 0.0 && (s.opt.capturing() || s.opt.benchmark)) s.stopMs = s.showLengthMs;
   if (s.opt.capturing() && s.stopMs <= 0.0) failRun("nothing tells when the capture ends: give --gl4d-stop");
   s.frameCount = s.stopMs > 0.0 ? framesBefore(s.stopMs) : 0;
   if (s.stopMs <= 0.0 && !s.opt.stillsMs.empty())
@@ -154,6 +155,7 @@ void planRun() {
     if (!s.video.start(tmpPath("video.mp4"), s.readW, s.readH, s.opt.fps, &error)) failRun(error);
   }
   s.progress = std::make_unique<ProgressBar>(s.frameCount, frameMs(s.frameCount), stderr);
+  if (s.opt.benchmark) benchmarkStart(s.readW, s.readH);
 }
 
 // The frame as it stands in the scene manager's framebuffer (or, without
@@ -189,6 +191,7 @@ void writeStill(const Still &still) {
 // The end of a complete run: the sound goes on to the stop time, then is
 // let go.
 void endRun() {
+  if (s.opt.benchmark) benchmarkLastFrame();
   if (s.opt.capturing()) {
     gl4dSetElapsedTime(s.stopMs);
     if (!s.lock.advancePicture(soundPos(s.stopMs))) s.soundLost = true;
@@ -338,10 +341,12 @@ bool beginOfflineFrame() {
     s.soundLost = true;
     std::fprintf(stderr, "\ngl4d: the sound stopped keeping up with the frames; going on without it\n");
   }
+  if (s.opt.benchmark) benchmarkFrameBegin();
   return true;
 }
 
 void endOfflineFrame() {
+  if (s.opt.benchmark) benchmarkFrameEnd(frameMs(s.frame));
   const bool still = s.nextStill < s.stills.size() && s.stills[s.nextStill].frame == s.frame;
   if (s.opt.capturing() || still) readFrame();
   if (s.opt.capturing() && !s.video.write(s.pixels.data())) failRun("ffmpeg stopped taking frames");
@@ -353,13 +358,36 @@ void endOfflineFrame() {
 
 bool liveStopReached() { return !s.offline && s.opt.stopMs > 0.0 && showElapsedMs() >= s.opt.stopMs; }
 
+void liveWindow(int *width, int *height, Uint32 *flags) {
+  if (s.offline || !s.opt.windowW) return;
+  *width = s.opt.windowW;
+  *height = s.opt.windowH;
+  *flags = (*flags & ~static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN)) | SDL_WINDOW_SHOWN |
+           SDL_WINDOW_RESIZABLE;
+}
+
+bool glDebugAsked() { return s.opt.glDebug; }
+
+void contextMade() {
+  if (s.opt.benchmark) benchmarkContextMade();
+}
+
+void liveFrameShown() {
+  if (s.opt.stats) statsFrameShown();
+}
+
 void finishSession() {
-  if (!s.offline) return;
+  if (!s.offline) {
+    if (s.opt.stats) statsReport();
+    return;
+  }
   releaseRun();
   // The disk driver's file is complete once its device is closed.
   if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
   std::string error;
   if (s.failed) s.video.finish(&error);
+  if (s.opt.benchmark && !s.failed && s.frame == s.frameCount)
+    benchmarkReport(s.opt.benchmarkPath, s.readW, s.readH, s.opt.fps);
   const bool written = s.failed || !s.opt.capturing() || writeCapture(&error);
   removeTmpDir();
   if (!written) {

@@ -31,6 +31,13 @@ bool beginOfflineFrame();
 void endOfflineFrame();
 // A live run given --gl4d-stop: true once the show has played that long.
 bool liveStopReached();
+// A live run given --gl4d-window: a resizable desktop window of that size.
+void liveWindow(int *width, int *height, Uint32 *flags);
+bool glDebugAsked();
+// The context exists (benchmarks count the GL objects made from then on).
+void contextMade();
+// A live frame was shown (after its swap): --gl4d-stats times it.
+void liveFrameShown();
 
 // The window's last exit handler: writes the capture out (the sound file is
 // complete only once the program has closed its audio).

@@ -82,6 +82,17 @@ bool apply(const std::string &name, const std::string &value, LayerOptions *out,
   } else if (name == "size") {
     if (!parseSize(value, &out->width, &out->height))
       return fail(error, opt + " takes WIDTHxHEIGHT in pixels (1 to 8192 each), not \"" + value + "\"");
+  } else if (name == "benchmark") {
+    out->benchmark = true;
+    out->benchmarkPath = value;
+  } else if (name == "window") {
+    out->windowW = 1280, out->windowH = 720;
+    if (!value.empty() && !parseSize(value, &out->windowW, &out->windowH))
+      return fail(error, opt + " takes WIDTHxHEIGHT in pixels (1 to 8192 each), not \"" + value + "\"");
+  } else if (name == "stats") {
+    out->stats = true;
+  } else if (name == "gl-debug") {
+    out->glDebug = true;
   } else if (name == "stop") {
     if (!parseSeconds(value, &out->stopMs) || out->stopMs <= 0.0)
       return fail(error, opt + " takes a show time in seconds above 0, not \"" + value + "\"");
@@ -89,10 +100,13 @@ bool apply(const std::string &name, const std::string &value, LayerOptions *out,
   return true;
 }
 
-bool takesNoValue(const std::string &name) { return name == "help"; }
+bool takesNoValue(const std::string &name) { return name == "help" || name == "stats" || name == "gl-debug"; }
+// Their value, when given, follows '=': the next word is the program's.
+bool takesOptionalValue(const std::string &name) { return name == "benchmark" || name == "window"; }
 
 bool known(const std::string &name) {
-  for (const char *n : {"capture", "stills", "stills-dir", "fps", "size", "stop", "help"})
+  for (const char *n : {"capture", "stills", "stills-dir", "fps", "size", "stop", "help", "benchmark", "stats",
+                        "gl-debug", "window"})
     if (name == n) return true;
   return false;
 }
@@ -102,9 +116,14 @@ bool check(LayerOptions *out, std::string *error) {
   std::sort(out->stillsMs.begin(), out->stillsMs.end());
   out->stillsMs.erase(std::unique(out->stillsMs.begin(), out->stillsMs.end()), out->stillsMs.end());
   if (!out->offline()) {
-    if (out->width) return fail(error, "--gl4d-size needs --gl4d-capture or --gl4d-stills");
-    if (out->fps != 60) return fail(error, "--gl4d-fps needs --gl4d-capture or --gl4d-stills");
+    if (out->width) return fail(error, "--gl4d-size needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark");
+    if (out->fps != 60) return fail(error, "--gl4d-fps needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark");
+  } else {
+    if (out->stats) return fail(error, "--gl4d-stats is for a live run (a benchmark prints its own figures)");
+    if (out->windowW) return fail(error, "--gl4d-window is for a live run (offline runs have no window to see)");
   }
+  if (out->benchmark && (out->capturing() || out->takingStills()))
+    return fail(error, "--gl4d-benchmark times frames alone: not with --gl4d-capture or --gl4d-stills");
   // H.264 in yuv420p halves the colour planes: even sides only.
   if (out->capturing() && (out->width % 2 || out->height % 2))
     return fail(error, "a video's frame size must be even in both directions (--gl4d-size)");
@@ -130,7 +149,7 @@ bool parseLayerOptions(int argc, char *const *argv, LayerOptions *out, std::stri
     if (!known(name)) return fail(error, "unknown option " + std::string(kPrefix) + name);
     if (eq != std::string::npos) {
       if (takesNoValue(name)) return fail(error, std::string(kPrefix) + name + " takes no value");
-    } else if (!takesNoValue(name)) {
+    } else if (!takesNoValue(name) && !takesOptionalValue(name)) {
       if (i + 1 >= argc || !argv[i + 1]) return fail(error, std::string(kPrefix) + name + " needs a value");
       value = argv[++i];
     }
@@ -150,13 +169,21 @@ const char *layerOptionsHelp() {
          "  --gl4d-stills=T[,T...]  write the frames at these show times (seconds) as PNG files\n"
          "                          still-TTT.ttt.png (with --gl4d-capture: taken from the capture's frames)\n"
          "  --gl4d-stills-dir=DIR   where the stills go (default: the working directory; made if missing)\n"
-         "  --gl4d-fps=N            frames per second of a capture or stills (default 60)\n"
-         "  --gl4d-size=WxH         frame size of a capture or stills (default: the scene manager's);\n"
+         "  --gl4d-fps=N            frames per second offline (default 60)\n"
+         "  --gl4d-size=WxH         frame size offline (default: the scene manager's);\n"
          "                          the show is rendered at that size\n"
          "  --gl4d-stop=T           end after show time T seconds (a capture: default the end of the\n"
          "                          show; stills: after the last one; live: the window closes)\n"
+         "  --gl4d-benchmark[=FILE.json]\n"
+         "                          play the whole show offscreen as fast as it goes and print each\n"
+         "                          row's frame times, the start-up, memory and GL objects (and write\n"
+         "                          them to FILE.json); with --gl4d-size (default 1920x1080), --gl4d-fps\n"
+         "  --gl4d-stats            at the end of a live run, the frame times of each row\n"
+         "  --gl4d-gl-debug         a debug context: every GL error and serious message reported once,\n"
+         "                          with the row and scene it came in, and their count at the end\n"
+         "  --gl4d-window[=WxH]     play in a resizable desktop window (default 1280x720)\n"
          "  --gl4d-help             print this and exit\n"
-         "Values follow the option after '=' or as the next argument.\n";
+         "Values follow the option after '=' or as the next argument ([=...]: after '=' only).\n";
 }
 
 std::string stillFileName(double ms) {

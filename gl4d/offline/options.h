@@ -16,11 +16,16 @@ struct LayerOptions {
   int width = 0, height = 0;  // frame size; 0: the scene manager's own
   double stopMs = -1.0;       // show time to end at; negative: none given
   bool help = false;
+  bool benchmark = false;
+  std::string benchmarkPath;  // its figures as JSON too; empty: printed only
+  bool stats = false;         // a live run's frame times, per row, at the end
+  bool glDebug = false;       // a debug context: every GL error reported
+  int windowW = 0, windowH = 0;  // a desktop window of this size; 0: as the program asks
 
   bool capturing() const { return !capturePath.empty(); }
   bool takingStills() const { return !stillsMs.empty(); }
   // Frames made one by one on the manual clock rather than shown live.
-  bool offline() const { return capturing() || takingStills(); }
+  bool offline() const { return capturing() || takingStills() || benchmark; }
 };
 
 // Reads the --gl4d-* options of argv (both "--gl4d-x=V" and "--gl4d-x V").

@@ -3,10 +3,12 @@
 #   start  exit statuses and messages of a start that goes wrong
 #   keys   the window, the keys and the fade at the end (under xvfb-run)
 #   show   the whole show captured small: its pictures row by row, its sound
+#   bench  the whole show timed with the GL debug context: the figures, no GL error
 #   release  installed and packaged: played through the launcher from anywhere
 #            (under xvfb-run)
 set -u
 build=$1
+top=$(cd "$(dirname "$0")/../.." && pwd)
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 is() { awk "BEGIN { exit !($1) }"; }
@@ -81,6 +83,19 @@ keys)
     is "$elapsed > 0.9 && $elapsed < 5" || fail "ended $elapsed s after $end, not after the 1 s fade"
     grep -q "^ extracting: shaders/fond.fs$" stdout || fail "nothing extracted: $(cat stdout)"
   done
+  keys=q live 0 ./honeyfold --gl4d-window=800x600 --gl4d-stats
+  echo "$geometry" | grep -q "Geometry: 800x600" || fail "not an 800x600 window: $geometry"
+  grep -q "^gl4d stats: [1-9][0-9]* frames shown" stdout && grep -q "^  0  noir " stdout || fail "no stats: $(cat stdout)"
+  ;;
+bench)
+  offline --gl4d-benchmark=bench.json --gl4d-size=160x90 --gl4d-fps=15 --gl4d-gl-debug || fail "$(tail -n 3 stderr)"
+  grep -q "^gl4d: GL debug: 0 errors" stderr || fail "GL errors: $(grep '^gl4d: GL' stderr)"
+  [ "$(grep -cE '^ +[0-9]+  [a-z0-9 >]+ +[0-9]+ ' stdout)" -eq 29 ] || fail "not 29 rows: $(cat stdout)"
+  grep -q '^start-up: .*first frame done at' stdout && grep -q '^memory: peak resident' stdout || fail "$(cat stdout)"
+  [ "$(grep -c '"row": ' bench.json)" -eq 29 ] && [ "$(grep -c '^    \[' bench.json)" -eq 2227 ] ||
+    fail "bench.json lacks rows or frames"
+  "$top/scripts/frame-plot" -o plot.png bench.json >/dev/null && head -c 4 plot.png | grep -q PNG ||
+    fail "no plot"
   ;;
 show)
   # The opening captured with its sound at 30 fps (so that a frame falls in
