@@ -7,6 +7,9 @@
 namespace gl4d {
 void releaseScenes();
 void releaseFilters();
+// Everything the filters would make on their first calls on w x h RGBA8
+// textures, made now: no filter of the show compiles or allocates later.
+void prepareFilters(int w, int h);
 void releaseGeometry();
 void releasePrograms();
 void releaseMatrices();

@@ -139,6 +139,7 @@ void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void
   gl4d::phaseMs[gl4d::kSharedResources] = gl4d::sinceLoadMs() - t;
   t = gl4d::sinceLoadMs();
   sendToAll(0);
+  gl4d::prepareFilters(static_cast<int>(width), static_cast<int>(height));
   gl4d::phaseMs[gl4d::kSceneInitialisations] = gl4d::sinceLoadMs() - t;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);

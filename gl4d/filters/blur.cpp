@@ -186,16 +186,19 @@ std::string wholeTextureLineBody(int axis, int taps) {
 
 // A separable Gaussian pass over the w x h corner of `in` into `out`; whole
 // says that corner is all of `in`.
-void line(GLuint in, GLuint out, GLsizei w, GLsizei h, int axis, double sigma, bool flip, bool whole) {
-  GLfloat weights[kMaxTaps + 1];
-  const int taps = gaussian(sigma, weights);
-  const bool offsets = whole && taps <= kMaxOffsetTaps;
+GLuint lineProgram(int axis, int taps, bool offsets) {
   const std::string name =
       std::string(offsets ? "blur offsets " : "blur line ") + std::to_string(axis) + " " + std::to_string(taps);
   const std::string body = offsets ? wholeTextureLineBody(axis, taps)
                                    : "#define AXIS " + std::to_string(axis) + "\n#define TAPS " +
                                          std::to_string(taps) + "\n" + kLineBody;
-  const GLuint prog = program(name.c_str(), body.c_str());
+  return program(name.c_str(), body.c_str());
+}
+
+void line(GLuint in, GLuint out, GLsizei w, GLsizei h, int axis, double sigma, bool flip, bool whole) {
+  GLfloat weights[kMaxTaps + 1];
+  const int taps = gaussian(sigma, weights);
+  const GLuint prog = lineProgram(axis, taps, whole && taps <= kMaxOffsetTaps);
   useProgram(prog, in, Sampling::Nearest);
   setInt2(prog, "last", w - 1, h - 1);
   setFloats(prog, "weights", weights, taps + 1);
@@ -204,10 +207,14 @@ void line(GLuint in, GLuint out, GLsizei w, GLsizei h, int axis, double sigma, b
 
 // Reduces the w x h corner of `in` by k along the axes asked, into the
 // outW x outH corner of `out`.
-void reduce(GLuint in, GLsizei w, GLsizei h, GLuint out, GLsizei outW, GLsizei outH, int k, bool x, bool y) {
+GLuint reduceProgram(int k, bool x, bool y) {
   std::string defines = std::string("#define REDUCE_X ") + (x ? "1" : "0") + "\n#define REDUCE_Y " + (y ? "1" : "0") + "\n";
   if (k <= kMaxFixedFactor) defines += "#define FACTOR " + std::to_string(k) + "\n";
-  const GLuint prog = program(("blur reduce " + defines).c_str(), (defines + kReduceBody).c_str());
+  return program(("blur reduce " + defines).c_str(), (defines + kReduceBody).c_str());
+}
+
+void reduce(GLuint in, GLsizei w, GLsizei h, GLuint out, GLsizei outW, GLsizei outH, int k, bool x, bool y) {
+  const GLuint prog = reduceProgram(k, x, y);
   useProgram(prog, in, Sampling::Nearest);
   setInt2(prog, "last", w - 1, h - 1);
   setInt(prog, "factor", k);
@@ -258,6 +265,27 @@ void blur(const Image &src, GLuint target, double sigma, bool flip) {
 
 }  // namespace
 
+// Every program a blur of any radius may use.
+void prepareBlur() {
+  for (int axis = 0; axis < 2; ++axis)
+    for (int taps = 1; taps <= kMaxTaps; ++taps) {
+      lineProgram(axis, taps, false);
+      if (taps <= kMaxOffsetTaps) lineProgram(axis, taps, true);
+    }
+  for (int k = 3; k <= kMaxFixedFactor; ++k) reduceProgram(k, true, true);
+  reduceProgram(kMaxFixedFactor + 1, true, false);
+  reduceProgram(kMaxFixedFactor + 1, false, true);
+  program("blur halve", kHalveBody);
+  program("blur enlarge", kEnlargeBody);
+}
+
+// The temporaries a blur of any radius uses on a w x h RGBA8 texture.
+void prepareBlurTemporaries(GLsizei w, GLsizei h) {
+  scratch(Scratch::Work, w, h, GL_RGBA8);
+  scratch(Scratch::LevelA, (w + 1) / 2 + 2, (h + 1) / 2 + 2, GL_RGBA8);
+  scratch(Scratch::LevelB, (w + 1) / 2 + 2, (h + 1) / 2 + 2, GL_RGBA8);
+  scratch(Scratch::Strip, (w + kMaxFixedFactor) / (kMaxFixedFactor + 1) + 2, h, GL_RGBA8);
+}
 }  // namespace gl4d::filters
 
 void gl4dfBlur(GLuint in, GLuint out, GLuint radius, GLuint nbIterations, GLuint weightMap, GLboolean flipV) {

@@ -51,6 +51,8 @@ void resample(const Image &src, const Image &dst, bool flip) {
   drawInto(dst.tex, dst.w, dst.h, flip);
 }
 
+void prepareCopy() { program("resample", kResampleBody); }
+
 }  // namespace gl4d::filters
 
 void gl4dfConvTex2Tex(GLuint in, GLuint out, GLboolean flipV) {

@@ -32,6 +32,8 @@ void median(GLuint in, GLuint out, GLsizei w, GLsizei h, bool flip) {
 
 }  // namespace
 
+void prepareMedian() { program("median", kMedianBody); }
+
 }  // namespace gl4d::filters
 
 void gl4dfMedian(GLuint in, GLuint out, GLuint nbIterations, GLboolean flipV) {

@@ -303,6 +303,19 @@ void release() {
 
 }  // namespace gl4d::filters
 
+void gl4d::prepareFilters(int w, int h) {
+  using namespace gl4d::filters;
+  SavedState saved;
+  ensureObjects();
+  prepareBlur();
+  prepareScattering();
+  prepareMedian();
+  prepareSobel();
+  prepareCopy();
+  prepareBlurTemporaries(w, h);
+  scratch(Scratch::Result, w, h, GL_RGBA8);
+}
+
 void gl4d::releaseFilters() {
   gl4d::filters::release();
   gl4d::filters::resetScattering();

@@ -97,6 +97,14 @@ void run(const char *caller, GLuint in, GLuint out, bool flip, Filter filter) {
   resample(result, dst, flip);
 }
 
+// Each family's programs, made ahead of their first use.
+void prepareBlur();
+void prepareBlurTemporaries(GLsizei w, GLsizei h);
+void prepareScattering();
+void prepareMedian();
+void prepareSobel();
+void prepareCopy();
+
 // Frees every object of the filters; with the resets of the families that
 // keep settings, gl4duClean returns the filters to their first state.
 void release();

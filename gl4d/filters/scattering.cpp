@@ -55,6 +55,8 @@ std::uint32_t nextSeed() {
 
 void resetScattering() { counter = 0; }
 
+void prepareScattering() { program("scattering", kScatterBody); }
+
 }  // namespace gl4d::filters
 
 void gl4dfScattering(GLuint in, GLuint out, GLuint radius, GLuint density, GLuint weightMap, GLboolean flipV) {

@@ -54,6 +54,8 @@ Settings settings;
 
 void resetSobel() { settings = Settings{}; }
 
+void prepareSobel() { program("sobel", kSobelBody); }
+
 }  // namespace gl4d::filters
 
 void gl4dfSobelSetResultMode(GL4DFenum mode) {
