@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "unzip/gfstdlib.h"
 
@@ -158,15 +159,24 @@ int do_extract_currentfile(unzFile uf) {
     return err;
   }
 
+  // Written beside its place and moved there once whole: a member that
+  // cannot be written whole (a full disk, corrupt data) leaves no partial
+  // file, and the file of an earlier start stays as it was.
+  const std::string part = std::string(name) + ".part";
   int result = 0;
-  FILE *out = openOutput(name);
+  FILE *out = openOutput(part.c_str());
   if (!out) {
     printf("error opening %s\n", name);
     result = -1;  // nothing was written: not an extracted member
   } else {
     printf(" extracting: %s\n", name);
     result = copyMember(uf, out, buf);
+    if (result == 0 && std::rename(part.c_str(), name) != 0) {
+      printf("error in writing extracted file\n");
+      result = -1;
+    }
     if (result != 0) {
+      std::remove(part.c_str());
       unzCloseCurrentFile(uf);
       free(buf);
       return result;

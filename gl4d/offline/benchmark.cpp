@@ -84,6 +84,10 @@ struct Run {
   unsigned madeBefore = 0;
   std::vector<double> reference;
   double textureMb = 0;
+  // After the show's last row (a run given a later --gl4d-stop).
+  size_t framesAfter = 0;
+  unsigned madeAfter = 0;
+  double residentAtEnd = 0;
   // The reference pass: a full-frame draw that fetches one texel per pixel.
   GLuint program = 0, vao = 0, src = 0, dst = 0, fbo = 0;
 };
@@ -180,13 +184,14 @@ double textureMegabytes() {
   return bytes / (1024.0 * 1024.0);
 }
 
+}  // namespace
+
+// The largest resident size the process has had, MB.
 double peakResidentMb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
-
-}  // namespace
 
 void benchmarkContextMade() {
   swap(&genTextures, epoxy_glGenTextures, countGenTextures, "glGenTextures");
@@ -226,7 +231,12 @@ void benchmarkFrameBegin() {
 void benchmarkFrameEnd(double showMs) {
   const double ms = frameMs();
   if (run.firstFrameShownMs < 0) run.firstFrameShownMs = sinceLoadMs();
-  run.stats.frames.push_back({showMs, gl4dhGetCurrentRow(), ms, made - run.madeBefore});
+  const int row = gl4dhGetCurrentRow();
+  run.stats.frames.push_back({showMs, row, ms, made - run.madeBefore});
+  if (row < 0 && !run.stats.rows.empty() && showMs >= run.stats.rows.back().endMs) {
+    if (!run.framesAfter++) run.residentAtEnd = peakResidentMb();
+    run.madeAfter += made - run.madeBefore;
+  }
 }
 
 void benchmarkLastFrame() {
@@ -245,6 +255,9 @@ void benchmarkReport(const std::string &path, int width, int height, int fps) {
               phaseMs[kBeforeWindow], phaseMs[kWindow], phaseMs[kSharedResources], phaseMs[kSceneInitialisations],
               run.firstFrameShownMs);
   std::printf("memory: peak resident %.1f MB, textures %.1f MB\n", peakResidentMb(), run.textureMb);
+  if (run.framesAfter)
+    std::printf("after the show: %zu frames, %u GL objects made, peak resident %.1f MB at its end and %.1f MB at the "
+                "last frame\n", run.framesAfter, run.madeAfter, run.residentAtEnd, peakResidentMb());
   std::fflush(stdout);
   if (path.empty()) return;
   FILE *out = std::fopen(path.c_str(), "w");

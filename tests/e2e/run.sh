@@ -1,45 +1,11 @@
 #!/usr/bin/env bash
-# The real executable in a run directory of its own: run.sh <build dir> <group>
-#   start  exit statuses and messages of a start that goes wrong
+# The real executable's features: run.sh <build dir> <group>
 #   keys   the window, the keys and the fade at the end (under xvfb-run)
 #   show   the whole show captured small: its pictures row by row, its sound
 #   bench  the whole show timed with the GL debug context: the figures, no GL error
 #   release  installed and packaged: played through the launcher from anywhere
 #            (under xvfb-run)
-set -u
-build=$1
-top=$(cd "$(dirname "$0")/../.." && pwd)
-export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
-fail() { echo "FAIL: $*" >&2; exit 1; }
-is() { awk "BEGIN { exit !($1) }"; }
-dir=$(mktemp -d "${TMPDIR:-/tmp}/honeyfold-e2e-XXXXXX")
-trap 'rm -rf "$dir"' EXIT
-cp "$build/honeyfold" "$build/music.zip" "$build/shaders.zip" "$dir/"
-cd "$dir"
-offline() { env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold "$@" >stdout 2>stderr; }
-live() { # live <expected status> <command...>: plays, sends the keys in $keys
-  "${@:2}" >stdout 2>stderr &
-  local pid=$! win="" i status
-  for i in $(seq 600); do
-    win=$(xdotool search --name '^honeyfold$' 2>/dev/null | head -n 1)
-    [ -n "$win" ] || ! kill -0 $pid 2>/dev/null && break
-    sleep 0.1
-  done
-  for k in $keys; do
-    sleep 1
-    kill -0 $pid 2>/dev/null || fail "ended before the key $k"
-    xdotool windowfocus --sync "$win" 2>/dev/null
-    xdotool key --window "$win" "$k"
-  done
-  geometry=$([ -n "$win" ] && xdotool getwindowgeometry "$win" 2>/dev/null)
-  start=$(date +%s.%N)
-  for i in $(seq 200); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  kill -9 $pid 2>/dev/null && fail "still running after keys '$keys'"
-  wait $pid
-  status=$?
-  elapsed=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
-  [ "$status" -eq "$1" ] || fail "status $status, not $1, after keys '$keys': $(tail -n 3 stderr)"
-}
+. "$(dirname "$0")/lib.sh"
 
 # colours <png> <x> <y> <w> <h>: the means, then the maxima, of R, G and B
 # (0 to 255) over a rectangle, rows from the top.
@@ -50,32 +16,6 @@ colours() {
 level() { sox show.wav -n trim "$1" "$2" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
 
 case $2 in
-start)
-  nm -D --defined-only honeyfold | awk '{ print $3 }' | grep -cxE 'pathOf|filenameOf|mv' | grep -qx 3 ||
-    fail "the path helpers are not in the program's dynamic symbols"
-  info=$(openmpt123 --info "$build/audio/velvora.mod" 2>&1 | sed 's/\.\.*:/:/')
-  for field in "Type: mod (ProTracker MOD (M.K.))" "Title: velvora" "Duration: 01:46.750" "Channels: 4"; do
-    grep -qF "$field" <<<"$info" || fail "the soundtrack is not $field: $info"
-  done
-  offline --gl4d-size=0x5 && fail "a bad option was accepted"
-  grep -q -- "--gl4d-size" stderr || fail "no message for a bad option: $(cat stderr)"
-  offline --gl4d-help && grep -q -- "--gl4d-capture=FILE" stdout || fail "no help"
-  env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ./honeyfold >stdout 2>stderr
-  [ $? -eq 1 ] || fail "without a display the status is not 1"
-  DISPLAY=:97 SDL_VIDEODRIVER=x11 ./honeyfold >stdout 2>stderr
-  [ $? -eq 1 ] || fail "with an unreachable display the status is not 1"
-  if unshare -m true 2>/dev/null; then  # the font hidden by an empty mount
-    unshare -m sh -c 'mount -t tmpfs tmpfs /usr/share/fonts/truetype/liberation &&
-      exec env -u DISPLAY ./honeyfold --gl4d-stills=0.1' >stdout 2>stderr || fail "without its font: $(cat stderr)"
-    [ "$(grep -c '^TTF_OpenFont: ' stderr)" -eq 2 ] || fail "not one TTF_OpenFont line per text: $(cat stderr)"
-  fi
-  mkdir empty && cp honeyfold empty/ && cd empty
-  keys="" live 251 xvfb-run -a -s "-screen 0 640x480x24" ./honeyfold
-  { echo "file audio/velvora.mod not found in the zipfile"
-    for m in basic3d.vs perlin.fs br.fs tex.fs spi.fs mix.fs credits.fs basic.fs perlin.vs basic.vs fond.fs; do
-      echo "file shaders/$m not found in the zipfile"; done; } | cmp -s - stdout || fail "not-found lines: $(cat stdout)"
-  grep -q "^Erreur lors du Mix_LoadMUS: " stderr || fail "no message for the missing module: $(cat stderr)"
-  ;;
 keys)
   for end in q Escape; do
     keys="a space $end" live 0 ./honeyfold

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The demo against what goes wrong on machines we never see. A row sets up a
+# run directory of its own, runs the real executable, and states what must
+# come out: the exit status, lines on standard output and error, what is on
+# disk afterwards.
+#   table.sh <build dir> [row...]   under xvfb-run with a 7680x4320 screen
+. "$(dirname "$0")/lib.sh"
+
+out_has() { grep -qE -- "$1" stdout || fail "no '$1' on stdout: $(head -n 5 stdout)"; }
+err_has() { grep -qE -- "$1" stderr || fail "no '$1' on stderr: $(tail -n 5 stderr)"; }
+ran() { "$@" >stdout 2>stderr; status=$?; }  # the status in $status
+status_is() { [ "$status" -eq "$1" ] || fail "status $status, not $1: $(tail -n 3 stderr)"; }
+has_root_mounts() { unshare -m true 2>/dev/null || { echo "skip: no private mount namespace"; return 1; }; }
+# make_zip <archive> <member>...: from the files under src/ (the build's own packer).
+make_zip() { rm -f "$1" && "$build/honeyfold_mkzip" "$1" "2025-01-01 00:00:00" src "${@:2}" >/dev/null; }
+shader_members() { (cd "$top" && ls shaders/*); }
+played() { start ./honeyfold "$@"; sleep 2; key q; finish 0; }
+
+row_exports() {
+  nm -D --defined-only honeyfold | awk '{ print $3 }' | grep -cxE 'pathOf|filenameOf|mv' | grep -qx 3 ||
+    fail "the path helpers are not in the program's dynamic symbols"
+}
+row_soundtrack() {
+  local info field
+  info=$(openmpt123 --info "$build/audio/velvora.mod" 2>&1 | sed 's/\.\.*:/:/')
+  for field in "Type: mod (ProTracker MOD (M.K.))" "Title: velvora" "Duration: 01:46.750" "Channels: 4"; do
+    grep -qF "$field" <<<"$info" || fail "the soundtrack is not $field: $info"
+  done
+}
+row_bad_option() {
+  ran env -u DISPLAY ./honeyfold --gl4d-size=0x5; status_is 1; err_has "^gl4d: --gl4d-size takes WIDTHxHEIGHT"
+  ran env -u DISPLAY ./honeyfold --gl4d-help; status_is 0; out_has "--gl4d-capture=FILE"
+}
+row_no_display() {
+  ran env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ./honeyfold; status_is 1
+  ran env DISPLAY=:97 SDL_VIDEODRIVER=x11 ./honeyfold; status_is 1
+}
+row_no_font() {
+  has_root_mounts || return 0
+  ran unshare -m sh -c 'mount -t tmpfs tmpfs /usr/share/fonts/truetype/liberation &&
+    exec env -u DISPLAY ./honeyfold --gl4d-stills=0.1'
+  status_is 0
+  [ "$(grep -c '^TTF_OpenFont: ' stderr)" -eq 2 ] || fail "not one TTF_OpenFont line per text: $(cat stderr)"
+}
+row_no_archives() {
+  rm music.zip shaders.zip
+  start ./honeyfold && finish 251
+  { echo "file audio/velvora.mod not found in the zipfile"
+    for m in basic3d.vs perlin.fs br.fs tex.fs spi.fs mix.fs credits.fs basic.fs perlin.vs basic.vs fond.fs; do
+      echo "file shaders/$m not found in the zipfile"; done; } | cmp -s - stdout || fail "not-found lines: $(cat stdout)"
+  err_has "^Erreur lors du Mix_LoadMUS: "
+}
+row_empty_shaders_zip() {
+  : >shaders.zip
+  played && out_has "^file shaders/fond.fs not found in the zipfile$" && err_has "cannot read shader file shaders/basic.vs"
+  [ ! -e shaders ] || fail "a shaders directory from nothing"
+}
+row_cut_music_zip() {
+  truncate -s $(($(stat -c %s music.zip) / 2)) music.zip
+  start ./honeyfold && finish 251
+  out_has "^file audio/velvora.mod not found in the zipfile$" && err_has "^Erreur lors du Mix_LoadMUS: "
+}
+row_garbage_module() {
+  mkdir -p src/audio && head -c 60000 /dev/urandom >src/audio/velvora.mod && make_zip music.zip audio/velvora.mod
+  start ./honeyfold && finish 251
+  out_has "^ extracting: audio/velvora.mod$" && err_has "^Erreur lors du Mix_LoadMUS: "
+}
+row_bad_shader() {
+  mkdir -p src && cp -r "$top/shaders" src/ && echo "this is not GLSL" >>src/shaders/mix.fs
+  make_zip shaders.zip $(shader_members)
+  played && err_has "shaders/mix.fs does not compile" && err_has "error"
+}
+row_read_only_directory() {
+  has_root_mounts || return 0
+  ran env -u DISPLAY ./honeyfold --gl4d-stills=0.1  # an earlier start's files
+  status_is 0
+  ran unshare -m sh -c 'mount --bind "$PWD" "$PWD" && mount -o remount,ro,bind "$PWD" && cd "$PWD" &&
+    exec env -u DISPLAY ./honeyfold --gl4d-stills=0.5 --gl4d-stills-dir=..'
+  status_is 0
+  out_has "^error opening audio/velvora.mod$" && out_has "^error opening shaders/fond.fs$"
+  [ -f ../still-000.500.png ] || fail "no frame from the earlier start's files"
+}
+row_full_disk() {
+  has_root_mounts || return 0
+  ran unshare -m sh -c 'mkdir small && mount -t tmpfs -o size=200k tmpfs small && cp *.zip small/ && cd small &&
+    env -u DISPLAY ../honeyfold --gl4d-stills=0.1 --gl4d-stills-dir=..; s=$?; ls -A audio shaders >../left 2>&1; exit $s'
+  status_is 251
+  out_has "^ extracting: audio/velvora.mod$" && out_has "^error in writing extracted file$"
+  out_has "^ extracting: shaders/fond.fs$"
+  ! grep -qE "velvora|\.part" left || fail "a partial file was left: $(cat left)"
+}
+row_resized_while_playing() {
+  start ./honeyfold --gl4d-window --gl4d-gl-debug
+  for size in "1 1" "7680 4320" "1280 720"; do
+    sleep 1.5 && alive "before a resize to $size" && xdotool windowsize "$win" $size
+  done
+  sleep 1.5 && key q && finish 0
+  err_has "^gl4d: GL debug: 0 errors"
+}
+row_stopped_in_a_transition() {
+  start ./honeyfold --gl4d-stats
+  sleep 8 && kill -STOP $pid && sleep 3 && kill -CONT $pid  # in row 1's 9 s fade
+  sleep 4 && alive "after it was stopped for 3 s in a transition"
+  key Escape && finish 0
+  ! grep -qE "^[0-9]+-[0-9]+ -- " stderr || fail "an overrun: $(cat stderr)"
+  grep -qE "^  1  noir > huit +[1-9]" stdout && grep -qE "^  2  huit +[1-9]" stdout ||
+    fail "the show did not go on from row 1 into row 2: $(grep -A4 '^row' stdout)"
+}
+row_escape_in_a_transition() {
+  start ./honeyfold && sleep 3 && key Escape && finish 0
+  is "$elapsed < 1.5" || fail "$elapsed s to end"
+}
+row_past_the_end() {
+  ran env -u DISPLAY ./honeyfold --gl4d-benchmark --gl4d-size=64x36 --gl4d-fps=10 --gl4d-stop=208.46
+  status_is 0
+  grep -qE "^after the show: 600 frames, 0 GL objects made, peak resident ([0-9.]+) MB at its end and \1 MB" stdout ||
+    fail "growing after the show: $(grep '^after' stdout)"
+}
+row_many_starts() {
+  local i
+  for i in $(seq 50); do
+    ran ./honeyfold --gl4d-stop=0.1
+    status_is 0
+  done
+  [ -z "$(pgrep -P $$)" ] || fail "processes left: $(pgrep -aP $$)"
+  [ -z "$(ls -A /tmp | grep -E '^\.gl4d|^honeyfold-fuzz')" ] || fail "temporary files left in /tmp"
+  [ "$(ls -A | sort | tr '\n' ' ')" = "audio honeyfold music.zip shaders shaders.zip stderr stdout " ] ||
+    fail "left in the directory: $(ls -A)"
+}
+
+rows=${*:2}
+[ -n "$rows" ] || rows=$(declare -F | awk '$3 ~ /^row_/ { sub(/^row_/, "", $3); print $3 }')
+failed=""
+for row in $rows; do
+  mkdir "$dir/$row" && cp honeyfold music.zip shaders.zip "$dir/$row/"
+  if (cd "$dir/$row" && "row_$row"); then echo "ok: $row"; else failed="$failed $row"; fi
+done
+[ -z "$failed" ] || fail "rows:$failed"
