@@ -122,7 +122,9 @@ row_many_starts() {
     ran ./honeyfold --gl4d-stop=0.1
     status_is 0
   done
-  [ -z "$(pgrep -P $$)" ] || fail "processes left: $(pgrep -aP $$)"
+  for p in $(pgrep -x honeyfold); do
+    [ "$(readlink "/proc/$p/cwd")" != "$PWD" ] || fail "a demo is left running: $p"
+  done
   [ -z "$(ls -A /tmp | grep -E '^\.gl4d|^honeyfold-fuzz')" ] || fail "temporary files left in /tmp"
   [ "$(ls -A | sort | tr '\n' ' ')" = "audio honeyfold music.zip shaders shaders.zip stderr stdout " ] ||
     fail "left in the directory: $(ls -A)"
