@@ -109,13 +109,14 @@ row_stopped_in_a_transition() {
     fail "the show did not go on from row 1 into row 2: $(grep -A4 '^row' stdout)"
 }
 row_escape_in_a_transition() {
-  start ./honeyfold $small && sleep 3 && key Escape && finish 0
-  is "$elapsed < 1.5" || fail "$elapsed s to end"
+  # A sanitized build's leak check at exit is not the demo's time (the other rows keep it).
+  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 start ./honeyfold $small && sleep 3 && key Escape && finish 0
+  echo "ended $elapsed s after the key"; is "$elapsed < 1.5" || fail "$elapsed s to end"
 }
 row_past_the_end() {
-  ran env -u DISPLAY ./honeyfold --gl4d-benchmark --gl4d-size=64x36 --gl4d-fps=10 --gl4d-stop=208.46
+  ran env -u DISPLAY ./honeyfold --gl4d-benchmark --gl4d-size=64x36 --gl4d-fps=5 --gl4d-stop=208.46
   status_is 0
-  grep -qE "^after the show: 600 frames, 0 GL objects made, peak resident ([0-9.]+) MB at its end and \1 MB" stdout ||
+  grep -qE "^after the show: 300 frames, 0 GL objects made, peak resident ([0-9.]+) MB at its end and \1 MB" stdout ||
     fail "growing after the show: $(grep '^after' stdout)"
 }
 row_many_starts() {
