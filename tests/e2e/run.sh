@@ -92,6 +92,10 @@ release)
   env -C elsewhere "$stage/bin/honeyfold" --gl4d-stills=1 --gl4d-size=64x36 --gl4d-stills-dir="$dir/stills" >/dev/null 2>&1 &&
     [ -f "$dir/stills/still-001.000.png" ] || fail "no frame through the launcher"
   [ "$(stat -c %Y.%i "$cache/music.zip")" = "$copied" ] || fail "the archives were copied again"
+  touch -d "+1 hour" "$stage/share/honeyfold/music.zip"  # as a newer package would leave it
+  env -C elsewhere "$stage/bin/honeyfold" --gl4d-stills=0.5 --gl4d-size=64x36 --gl4d-stills-dir="$dir/stills" >/dev/null 2>&1
+  [ "$(stat -c %Y "$cache/music.zip")" = "$(stat -c %Y "$stage/share/honeyfold/music.zip")" ] ||
+    fail "a newer installed archive was not copied"
   [ -z "$(ls -A elsewhere)" ] || fail "the working directory was written to: $(ls -A elsewhere)"
   : >"$dir/file"
   XDG_CACHE_HOME=$dir/file/cache "$stage/bin/honeyfold" >stdout 2>stderr && fail "an unwritable directory was accepted"
