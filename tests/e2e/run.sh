@@ -23,7 +23,7 @@ keys)
     is "$elapsed > 0.9 && $elapsed < 5" || fail "ended $elapsed s after $end, not after the 1 s fade"
     grep -q "^ extracting: shaders/fond.fs$" stdout || fail "nothing extracted: $(cat stdout)"
   done
-  keys="a space q" live 0 ./honeyfold --gl4d-window=800x600 --gl4d-stats
+  keys="a space space q" live 0 ./honeyfold --gl4d-window=800x600 --gl4d-stats  # q after the first frames, even under load
   echo "$geometry" | grep -q "Geometry: 800x600" || fail "not an 800x600 window: $geometry"
   grep -q "^gl4d stats: [1-9][0-9]* frames shown" stdout && grep -q "^  0  noir " stdout || fail "no stats: $(cat stdout)"
   ;;
