@@ -1,6 +1,8 @@
 // Functions the layer's own files call on one another; not exported.
 #pragma once
 
+#include <epoxy/gl.h>
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,13 @@ void releaseFilters();
 // textures, made now: no filter of the show compiles or allocates later.
 void prepareFilters(int w, int h);
 void releaseGeometry();
+
+// One shader stage from its source; 0, with the driver's log in *log, when it
+// does not compile.
+GLuint compileShader(GLenum type, const std::string &source, std::string *log);
+// A program of the stages (left attached to nothing); 0, with the log, when
+// it does not link. The stages stay the caller's.
+GLuint linkProgram(const std::vector<GLuint> &shaders, std::string *log);
 void releasePrograms();
 void releaseMatrices();
 

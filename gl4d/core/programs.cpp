@@ -76,19 +76,10 @@ GLuint compile(const Stage &stage) {
     std::fprintf(stderr, "gl4duCreateProgram: cannot read shader file %s\n", stage.path.c_str());
     return 0;
   }
-  const GLuint shader = glCreateShader(stage.type);
-  const std::string full = withDefines(*source);
-  const char *text = full.c_str();
-  glShaderSource(shader, 1, &text, nullptr);
-  glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    std::fprintf(stderr, "gl4duCreateProgram: %s does not compile:\n%s\n", stage.path.c_str(),
-                 infoLog(shader, false).c_str());
-    glDeleteShader(shader);
-    return 0;
-  }
+  std::string log;
+  const GLuint shader = gl4d::compileShader(stage.type, withDefines(*source), &log);
+  if (!shader)
+    std::fprintf(stderr, "gl4duCreateProgram: %s does not compile:\n%s\n", stage.path.c_str(), log.c_str());
   return shader;
 }
 
@@ -122,19 +113,12 @@ GLuint gl4duCreateProgram(const char *first, ...) {
 
   GLuint program = 0;
   if (!failed) {
-    program = glCreateProgram();
-    for (GLuint s : shaders) glAttachShader(program, s);
-    glLinkProgram(program);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-      std::fprintf(stderr, "gl4duCreateProgram: %s do not link:\n%s\n", names.c_str(), infoLog(program, true).c_str());
-      glDeleteProgram(program);
-      program = 0;
-    } else {
-      for (GLuint s : shaders) glDetachShader(program, s);
+    std::string log;
+    program = gl4d::linkProgram(shaders, &log);
+    if (!program)
+      std::fprintf(stderr, "gl4duCreateProgram: %s do not link:\n%s\n", names.c_str(), log.c_str());
+    else
       programs().push_back(program);
-    }
   }
   for (GLuint s : shaders) glDeleteShader(s);
   return program;
@@ -147,4 +131,32 @@ GLboolean gl4duIsSoftwareRasterizer(void) { return onSoftwareRasterizer() ? GL_T
 void gl4d::releasePrograms() {
   for (GLuint p : programs()) glDeleteProgram(p);
   programs().clear();
+}
+
+GLuint gl4d::compileShader(GLenum type, const std::string &source, std::string *log) {
+  const GLuint shader = glCreateShader(type);
+  const char *text = source.c_str();
+  glShaderSource(shader, 1, &text, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok) return shader;
+  *log = infoLog(shader, false);
+  glDeleteShader(shader);
+  return 0;
+}
+
+GLuint gl4d::linkProgram(const std::vector<GLuint> &shaders, std::string *log) {
+  GLuint program = glCreateProgram();
+  for (GLuint s : shaders) glAttachShader(program, s);
+  glLinkProgram(program);
+  GLint ok = GL_FALSE;
+  glGetProgramiv(program, GL_LINK_STATUS, &ok);
+  if (!ok) {
+    *log = infoLog(program, true);
+    glDeleteProgram(program);
+    return 0;
+  }
+  for (GLuint s : shaders) glDetachShader(program, s);
+  return program;
 }

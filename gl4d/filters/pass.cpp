@@ -87,42 +87,15 @@ void neutralState() {
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
-GLuint compileStage(GLenum type, const std::string &source, const char *name) {
-  const GLuint shader = glCreateShader(type);
-  const char *text = source.c_str();
-  glShaderSource(shader, 1, &text, nullptr);
-  glCompileShader(shader);
-  GLint ok = GL_FALSE;
-  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-  if (!ok) {
-    char log[2048] = "";
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    std::fprintf(stderr, "gl4df: the %s program does not compile:\n%s\n", name, log);
-    glDeleteShader(shader);
-    return 0;
-  }
-  return shader;
-}
-
 GLuint link(const char *name, const char *body) {
-  const GLuint vs = compileStage(GL_VERTEX_SHADER, kVertexStage, name);
-  const GLuint fs = compileStage(GL_FRAGMENT_SHADER, std::string(kPrelude) + body, name);
+  std::string log;
+  const GLuint vs = gl4d::compileShader(GL_VERTEX_SHADER, kVertexStage, &log);
+  const GLuint fs = vs ? gl4d::compileShader(GL_FRAGMENT_SHADER, std::string(kPrelude) + body, &log) : 0;
   GLuint prog = 0;
-  if (vs && fs) {
-    prog = glCreateProgram();
-    glAttachShader(prog, vs);
-    glAttachShader(prog, fs);
-    glLinkProgram(prog);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(prog, GL_LINK_STATUS, &ok);
-    if (!ok) {
-      char log[2048] = "";
-      glGetProgramInfoLog(prog, sizeof log, nullptr, log);
-      std::fprintf(stderr, "gl4df: the %s program does not link:\n%s\n", name, log);
-      glDeleteProgram(prog);
-      prog = 0;
-    }
-  }
+  if (!vs || !fs)
+    std::fprintf(stderr, "gl4df: the %s program does not compile:\n%s\n", name, log.c_str());
+  else if (!(prog = gl4d::linkProgram({vs, fs}, &log)))
+    std::fprintf(stderr, "gl4df: the %s program does not link:\n%s\n", name, log.c_str());
   if (vs) glDeleteShader(vs);
   if (fs) glDeleteShader(fs);
   return prog;

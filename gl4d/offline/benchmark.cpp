@@ -4,7 +4,6 @@
 #include <epoxy/gl.h>
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -156,12 +155,6 @@ void timeReferencePass(int times) {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-double median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
-
 // Bytes of level 0 of every texture the run still holds.
 double textureMegabytes() {
   double bytes = 0;
@@ -245,7 +238,7 @@ void benchmarkLastFrame() {
 }
 
 void benchmarkReport(const std::string &path, int width, int height, int fps) {
-  run.stats.referenceMs = median(run.reference);
+  run.stats.referenceMs = medianMs(run.reference);
   const char *timing = run.gpuTime ? "GPU time (timer queries)" : "wall time between glFinish";
   std::printf("gl4d benchmark: %dx%d, %d fps, %zu frames, %s; reference pass %.3f ms\n", width, height, fps,
               run.stats.frames.size(), timing, run.stats.referenceMs);

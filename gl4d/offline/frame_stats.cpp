@@ -61,6 +61,8 @@ std::vector<std::vector<double>> timesByRow(const std::vector<FrameRecord> &fram
 
 }  // namespace
 
+double medianMs(std::vector<double> ms) { return summarise(std::move(ms)).median; }
+
 void FrameStats::keepRows() {
   if (!rows.empty()) return;
   rows = tableRows();

@@ -11,6 +11,9 @@
 
 namespace gl4d {
 
+// The median of some times, as the tables give it (0 for none).
+double medianMs(std::vector<double> ms);
+
 struct FrameRecord {
   double showMs;  // when in the show the frame stands
   int row;        // the table's row, -1 outside it
