@@ -1,0 +1,180 @@
+// The show's dearest kinds of frame, each drawn over and over at one moment:
+// the sound trace (beep, 21 passes and 21 blurs), the flat chase with its
+// edge filters (bee2), the end of the climb in relief (bee4) and the high
+// chase over the brown relief (bee5). For each: the median frame in ms and
+// in copies, the CPU time it takes (all threads, and the calling thread,
+// which on llvmpipe runs the vertex stage and the triangle set-up, where the
+// rasteriser threads shade the fragments): CPU time holds up on a loaded
+// machine where wall time does not. Then the vertex-shader invocations of one
+// frame where the driver counts them (ARB_pipeline_statistics_query). Run
+// from the build directory.
+//   bench_frames [width height] [--only NAME] [--frames N]
+// --only draws one kind N times (default 40) after the frames that reach it
+// and prints its time: the loop to run under perf. With BENCH_PERF_FIFO set
+// to perf's control fifo, only that loop is recorded:
+//   mkfifo ctl; BENCH_PERF_FIFO=ctl perf record -D -1 --control fifo:ctl --
+//       bench/frames/bench_frames 640 360 --only bee4
+// Under valgrind's callgrind (which counts instructions, whatever the load),
+// only that loop is instrumented:
+//   valgrind --tool=callgrind --instr-atstart=no --separate-threads=yes
+//       bench/frames/bench_frames 640 360 --only bee5 --frames 2 --reach-fps 5
+// (--reach-fps: the frames per second that reach the moment, default 30).
+#include <epoxy/gl.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_START_INSTRUMENTATION
+#define CALLGRIND_STOP_INSTRUMENTATION
+#define CALLGRIND_ZERO_STATS
+#define CALLGRIND_DUMP_STATS
+#endif
+
+#include "animations.h"
+#include "support/copies.h"
+
+void ahSetStep(int) {}
+void ahSetNeige(int) {}
+float ahAverage(void) { return 120.0f; }
+int ahPathLength(void) { return 0; }
+
+namespace {
+
+int W = 640, H = 360, reachFps = 30;
+bench::Target frame;
+double origin = 0.0;
+
+void bind() {
+  glBindFramebuffer(GL_FRAMEBUFFER, frame.fbo);
+  glViewport(0, 0, W, H);
+}
+
+struct Kind {
+  const char *name;
+  void (*scene)(int);
+  double at;  // seconds on the scene's clock
+};
+// bee4 and bee5 go through the show's frames up to their moment (30 fps), as
+// the chase integrates the bee's flight frame by frame.
+const Kind kinds[] = {{"beep", beep, 4.0}, {"bee2", bee2, 1.0}, {"bee4", bee4, 9.0}, {"bee5", bee5, 2.0}};
+
+void reach(const Kind &k) {
+  origin += 1000.0 * 1000.0;  // a fresh clock for each scene
+  for (int f = 0; f <= static_cast<int>(k.at * reachFps); ++f) {
+    gl4dSetElapsedTime(origin + f * 1000.0 / reachFps);
+    bind();
+    k.scene(2);
+  }
+  gl4dSetElapsedTime(origin + k.at * 1000.0);
+}
+
+double clockMs(clockid_t id) {
+  timespec t{};
+  clock_gettime(id, &t);
+  return t.tv_sec * 1e3 + t.tv_nsec * 1e-6;
+}
+
+// Medians over frames of the CPU time of one frame, all threads and this one.
+void cpuMs(const Kind &k, int frames, double *all, double *main) {
+  std::vector<double> a, m;
+  for (int i = 0; i < frames; ++i) {
+    glFinish();
+    const double a0 = clockMs(CLOCK_PROCESS_CPUTIME_ID), m0 = clockMs(CLOCK_THREAD_CPUTIME_ID);
+    bind();
+    k.scene(2);
+    glFinish();
+    a.push_back(clockMs(CLOCK_PROCESS_CPUTIME_ID) - a0);
+    m.push_back(clockMs(CLOCK_THREAD_CPUTIME_ID) - m0);
+  }
+  std::sort(a.begin(), a.end());
+  std::sort(m.begin(), m.end());
+  *all = a[a.size() / 2], *main = m[m.size() / 2];
+}
+
+// Tells a waiting perf to start (true) or stop recording.
+void perfControl(bool on) {
+  static FILE *fifo = std::getenv("BENCH_PERF_FIFO") ? std::fopen(std::getenv("BENCH_PERF_FIFO"), "w") : nullptr;
+  glFinish();
+  if (on) {
+    CALLGRIND_ZERO_STATS;
+    CALLGRIND_START_INSTRUMENTATION;
+  } else {
+    CALLGRIND_STOP_INSTRUMENTATION;
+    CALLGRIND_DUMP_STATS;
+  }
+  if (!fifo) return;
+  std::fputs(on ? "enable\n" : "disable\n", fifo);
+  std::fflush(fifo);
+}
+
+GLuint64 vertexInvocations(const Kind &k) {
+  if (!epoxy_has_gl_extension("GL_ARB_pipeline_statistics_query")) return 0;
+  GLuint q = 0;
+  glGenQueries(1, &q);
+  glBeginQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB, q);
+  bind();
+  k.scene(2);
+  glEndQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB);
+  GLuint64 n = 0;
+  glGetQueryObjectui64v(q, GL_QUERY_RESULT, &n);
+  glDeleteQueries(1, &q);
+  return n;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const char *only = nullptr;
+  int frames = 40, sizes = 0, size[2] = {W, H};
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
+    else if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) frames = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--reach-fps") && i + 1 < argc) reachFps = std::max(1, std::atoi(argv[++i]));
+    else if (sizes < 2 && std::atoi(argv[i]) > 0) size[sizes++] = std::atoi(argv[i]);
+    else {
+      std::fprintf(stderr, "usage: %s [width height] [--only beep|bee2|bee4|bee5] [--frames N] [--reach-fps N]\n", argv[0]);
+      return 2;
+    }
+  }
+  W = size[0], H = size[1];
+  bench::openContext(1, argv);
+  frame = bench::makeTarget(W, H);
+  bench::attachDepth(frame);
+  bind();
+  animationsInit();
+  gl4dSetManualClock(GL_TRUE);
+  origin = gl4dGetElapsedTime();
+  bench::Target src = bench::makeTarget(W, H), dst = bench::makeTarget(W, H);
+  const bench::ReferencePass reference(src, dst);
+  std::printf("%d x %d, reference pass %.3f ms\n", W, H, bench::referencePassMs(src, dst));
+  for (const Kind &k : kinds) {
+    if (only && std::strcmp(only, k.name)) continue;
+    reach(k);
+    if (only) {
+      perfControl(true);
+      const double ms = bench::medianMs([&] { bind(), k.scene(2); }, frames, 0);
+      perfControl(false);
+      std::printf("%-5s median of %d frames: %8.2f ms\n", k.name, frames, ms);
+      continue;
+    }
+    double ms = 0.0, all = 0.0, main = 0.0;
+    const double copies = bench::medianCopies([&] { bind(), k.scene(2); }, reference, 9, 1, &ms);
+    cpuMs(k, 9, &all, &main);
+    std::printf("%-5s %8.2f ms %8.2f copies  CPU %8.2f ms (this thread %7.2f)  %9llu vertex-shader invocations\n",
+                k.name, ms, copies, all, main, static_cast<unsigned long long>(vertexInvocations(k)));
+    std::fflush(stdout);
+  }
+  bench::freeTarget(src);
+  bench::freeTarget(dst);
+  return 0;
+}
