@@ -4,9 +4,11 @@
 #include "animations.h"
 
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "audioHelper.h"
 #include "noise.h"
@@ -28,6 +30,33 @@ static GLuint _pId[3] = {0, 0, 0};
 static GLuint _texOut = 0;
 // The bee's stripes, the backdrop's hue ramp, the landscape's tile.
 static GLuint _beeTex = 0, _colorsTex = 0, _gridTex = 0;
+
+// The landscape's relief (perlin.vs), stated here once: the shader is built
+// with both (RELIEF_AMPLITUDE, RELIEF_OCTAVE_PAIRS) and grid_draw's culling
+// takes its reach from them. Height for sy = 1, and pairs of octaves, one
+// from each noise table, each octave twice as fine and half as high.
+static constexpr GLfloat kReliefAmplitude = 0.75f;
+static constexpr int kReliefOctavePairs = 2;
+
+// How far the relief can lift or lower the grid for sy = 1. An octave never
+// exceeds 1 in size: its corner gradients' components are -1, 0 or 1, so a
+// corner's term is at most the L1 distance to the corner, and the quintic
+// blend of those four distances peaks at the cell's centre, at 1. The
+// octaves halve; the margin covers rounding.
+static GLfloat reliefReach(void) {
+  double sum = 0.0;
+  for (int octave = 0; octave < 2 * kReliefOctavePairs; ++octave) sum += std::ldexp(1.0, -octave);
+  return static_cast<GLfloat>(kReliefAmplitude * sum * 1.001);
+}
+
+// The relief's constants for the shaders built from now on.
+static void defineRelief(void) {
+  char amplitude[32];
+  const auto end = std::to_chars(amplitude, amplitude + sizeof amplitude - 1, kReliefAmplitude).ptr;
+  *end = '\0';
+  gl4duDefine("RELIEF_AMPLITUDE", amplitude);
+  gl4duDefine("RELIEF_OCTAVE_PAIRS", std::to_string(kReliefOctavePairs).c_str());
+}
 // The bee's world position; y is up and it flies towards -z.
 [[maybe_unused]] static GLfloat _bee[3] = {0.0f, 0.1f, 0.0f};
 // huit's last blur radius, handed on to rouge.
@@ -107,6 +136,7 @@ void animationsInit(void) {
   if (!_texProgId) _texProgId = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/tex.fs", nullptr);
   if (!_texOut) _texOut = genTexture2D(GL_NEAREST, GL_CLAMP_TO_EDGE, W, H, nullptr);
 
+  defineRelief();
   _pId[0] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/perlin.fs", nullptr);
   _pId[1] = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
   _pId[2] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/fond.fs", nullptr);
@@ -534,9 +564,6 @@ static void fond(double t) {
   gl4dfBlur(frame, frame, 21, 1, 0, GL_FALSE);
 }
 
-// The largest relief for a height of 1: 0.75 x 2 x (1 + 1/2 + 1/4 + 1/8).
-static constexpr GLfloat kReliefReach = 2.8125f;
-
 // The landscape: the 512 x 512 grid, 128 units across, centred under the eye
 // at (x, z) and lifted by noise of height sy in the vertex stage. Above
 // 2.001 the relief turns brown and loses its tiles (a NaN stays blue).
@@ -568,9 +595,10 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   gl4duSendMatrices();
   gl4duPopMatrix();
   useNoiseTextures(p, 1);
-  // The relief never leaves |sy| x kReliefReach of the plane (perlin.vs):
-  // the grid is drawn only where it can reach the view.
-  gl4dgSetReach(_grid, std::fabs(sy) * kReliefReach, std::fabs(sy) * kReliefReach);
+  // The relief never leaves |sy| x reliefReach() of the plane: the grid is
+  // drawn only where it can reach the view.
+  static const GLfloat reach = reliefReach();
+  gl4dgSetReach(_grid, std::fabs(sy) * reach, std::fabs(sy) * reach);
   gl4dgDraw(_grid);
   unuseNoiseTextures(1);
   glUniform2f(uniformOf(p, "tt"), 0.0f, 0.0f);

@@ -20,13 +20,10 @@ GL4D_API void gl4dgDraw(GLuint id);
 /* The vertex stage moves the mesh's vertices along its y by at most below
  * downwards and above upwards (mesh units). A grid is then drawn only where
  * its blocks, so stretched, can reach the clip volume of the "proj", "view"
- * and "model" uniforms of the program in use: no pixel changes, fewer
- * vertices are shaded. Negative or non-finite values: the whole mesh. */
+ * and "model" matrices that gl4duSendMatrices last set into the program in
+ * use: no pixel changes, fewer vertices are shaded. Negative or non-finite
+ * values: the whole mesh. */
 GL4D_API void gl4dgSetReach(GLuint id, GLfloat below, GLfloat above);
-/* Culling by reach on (the default) or off, for every mesh. */
-GL4D_API void gl4dgSetCulling(GLboolean on);
-/* Share of the mesh's triangles that its last draw sent, 0 to 1. */
-GL4D_API GLfloat gl4dgDrawnShare(GLuint id);
 
 GL4D_END_DECLS
 

@@ -11,13 +11,14 @@ GL4D_BEGIN_DECLS
  * directory. A missing file or a compile or link error is printed to stderr
  * with the file name and the driver's log, and the result is then 0. */
 GL4D_API GLuint gl4duCreateProgram(const char *firstTaggedPath, ...);
-/* Where the context's renderer is a software rasteriser (Mesa's llvmpipe,
+/* Every shader that gl4duCreateProgram builds from then on gets
+ * "#define name value" after its #version line (a NULL value removes the
+ * name): constants that a program shares with the code that draws with it,
+ * stated once, by that code. Where the context's renderer is a software rasteriser (Mesa's llvmpipe,
  * softpipe or swrast, read from GL_RENDERER at the first build), every shader
- * is compiled with GL4D_SOFTWARE_RASTERIZER defined after its #version line,
- * so that it can take a cheaper path there. which = 1 or 0 forces it for the
- * programs built from then on, -1 gives the choice back to the renderer. */
-GL4D_API void gl4duSetSoftwareRasterizer(int which);
-GL4D_API GLboolean gl4duIsSoftwareRasterizer(void);
+ * also gets GL4D_SOFTWARE_RASTERIZER defined, for the paths that must be
+ * taken there without the driver's help (the same picture by other means). */
+GL4D_API void gl4duDefine(const char *name, const char *value);
 
 GL4D_END_DECLS
 

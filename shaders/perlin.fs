@@ -27,27 +27,45 @@ const float GROUND_END = 63.0;  // ...to the grid's edge, in world units from th
 const float KNEE = 0.6;         // tone mapping leaves values below this alone
 const float GLOSS = 0.6, SHININESS = 40.0;  // the bee's highlights
 
-// The tile through its sampler, with the anisotropic filtering the texture
-// carries: the ground is seen at grazing angles. A software rasteriser runs
-// that path for every small far triangle at several times the cost of the
-// whole pass, so there (the window library defines GL4D_SOFTWARE_RASTERIZER
-// from the renderer's name) the tile is filtered here, bilinearly, by four
-// fetches.
-vec4 tileTexel(vec2 uv) {
+// The tile, filtered anisotropically: the ground is seen at grazing angles.
+// A hardware driver's sampler does it (the texture carries the driver's
+// highest anisotropy). A software rasteriser's own anisotropic path (the
+// window library defines GL4D_SOFTWARE_RASTERIZER there) costs several times
+// the whole pass, or is missing (softpipe filters only between mipmap
+// levels), so there the filter is taken here the way hardware takes it:
+// bilinear probes of level 0 (the tile has no mipmaps) spread evenly along
+// the major axis of the pixel's footprint, as many as the ratio of its axes
+// up to MAX_ANISOTROPY, averaged. Probes more than a texel apart would skip
+// texels and closer ones add nothing, so the minor axis counts as at least a
+// texel. A probe reads texels itself: the sampler would filter each one
+// anisotropically again.
 #ifdef GL4D_SOFTWARE_RASTERIZER
-  ivec2 size = textureSize(tex, 0);
-  vec2 p = uv * vec2(size) - 0.5;
+const float MAX_ANISOTROPY = 16.0;  // what llvmpipe offers
+
+// Bilinear, the tile repeated; p in texels.
+vec4 probe(vec2 p, ivec2 size) {
+  p -= 0.5;
   vec2 f = fract(p);
-  ivec2 c = ivec2(floor(p));
-  vec4 a = texelFetch(tex, (c + ivec2(0, 0)) & (size - 1), 0);
-  vec4 b = texelFetch(tex, (c + ivec2(1, 0)) & (size - 1), 0);
-  vec4 d = texelFetch(tex, (c + ivec2(0, 1)) & (size - 1), 0);
-  vec4 e = texelFetch(tex, (c + ivec2(1, 1)) & (size - 1), 0);
+  ivec2 c = ivec2(floor(p)), m = size - 1;
+  vec4 a = texelFetch(tex, c & m, 0), b = texelFetch(tex, (c + ivec2(1, 0)) & m, 0);
+  vec4 d = texelFetch(tex, (c + ivec2(0, 1)) & m, 0), e = texelFetch(tex, (c + ivec2(1, 1)) & m, 0);
   return mix(mix(a, b, f.x), mix(d, e, f.x), f.y);
-#else
-  return texture(tex, uv);
-#endif
 }
+
+vec4 tileTexel(vec2 uv) {
+  ivec2 size = textureSize(tex, 0);
+  vec2 p = uv * vec2(size), dx = dFdx(p), dy = dFdy(p);
+  float lx = length(dx), ly = length(dy);
+  int probes = int(min(ceil(max(lx, ly) / max(min(lx, ly), 1.0)), MAX_ANISOTROPY));
+  vec2 step = (lx >= ly ? dx : dy) / float(probes);
+  p -= 0.5 * float(probes - 1) * step;
+  vec4 sum = vec4(0.0);
+  for (int i = 0; i < probes; ++i) sum += probe(p + float(i) * step, size);
+  return sum / float(probes);
+}
+#else
+vec4 tileTexel(vec2 uv) { return texture(tex, uv); }
+#endif
 
 // Colour before lighting: the tile laid over the ground by its alpha, or the
 // stripes multiplying the bee's colour. The stripes run across the body's

@@ -3,6 +3,9 @@
 // gradient noise whose hashes and gradients come from the lookup tables.
 // The relief is a function of world x and z ("tt" + "ts" * vertex), so it
 // stays put while the grid follows the camera; "sy" scales it (0 is flat).
+// RELIEF_AMPLITUDE (its height for sy = 1) and RELIEF_OCTAVE_PAIRS are
+// defined by the program that draws it, whose culling bounds the relief by
+// them.
 uniform mat4 proj, view, model;
 uniform sampler2D permTexture;  // per cell: 3-D gradient (rgb), hash (a)
 uniform sampler2D gradTexture;  // per cell: 4-D gradient
@@ -19,7 +22,6 @@ flat out vec3 vsoEye;
 
 const float TILE = 2.0;        // world units covered by one tile of the texture
 const float HILLS = 0.055;     // frequency of the broadest octave, per world unit
-const float AMPLITUDE = 0.75;  // world height of the relief for sy = 1
 // Each octave is turned against the last so the lattice does not show.
 const mat2 TURN = mat2(1.6, 1.2, -1.2, 1.6);  // 2x, by 36.87 degrees
 
@@ -56,7 +58,7 @@ vec3 octave(sampler2D table, vec2 p, vec2 ex, vec2 ez) {
 }
 
 // Where each octave's lattice is shifted against the last's.
-const vec2 SHIFT[4] = vec2[](vec2(17.3, -4.1), vec2(-9.7, 23.9), vec2(5.2, 11.4), vec2(-13.1, 7.7));
+const vec2 SHIFT[2 * RELIEF_OCTAVE_PAIRS] = vec2[](vec2(17.3, -4.1), vec2(-9.7, 23.9), vec2(5.2, 11.4), vec2(-13.1, 7.7));
 
 // Four octaves in two pairs, one octave of each table, each octave twice as
 // fine, half as high and turned against the last: the relief at xz and at
@@ -67,7 +69,7 @@ vec3 relief(vec2 xz, vec2 d) {
   vec2 p = xz * HILLS, ex = vec2(d.x * HILLS, 0.0), ez = vec2(0.0, d.y * HILLS);
   vec3 sum = vec3(0.0);
   float height = 1.0;
-  int pairs = sy != 0.0 ? 2 : 0;
+  int pairs = sy != 0.0 ? RELIEF_OCTAVE_PAIRS : 0;
   for (int i = 0; i < pairs; ++i) {
     sum += height * octave(permTexture, p, ex, ez);
     p = TURN * p + SHIFT[2 * i];
@@ -80,11 +82,8 @@ vec3 relief(vec2 xz, vec2 d) {
     ez = TURN * ez;
     height *= 0.5;
   }
-  return sy * AMPLITUDE * sum;
+  return sy * RELIEF_AMPLITUDE * sum;
 }
-// |relief| <= |sy| * 0.75 * 2 * (1 + 1/2 + 1/4 + 1/8) = 2.8125 |sy|: a corner's
-// dot product is at most 2 (gradient components and offsets at most 1 in
-// size) and an octave blends its corners. The landscape pass culls with it.
 
 vec3 eyeOf(mat4 v) { return -transpose(mat3(v)) * v[3].xyz; }
 

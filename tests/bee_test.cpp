@@ -4,9 +4,12 @@
 #include <glm/glm.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <numeric>
 
+#include "gl4d/core/switches.h"
 #include "support/gl.h"
 #include "support/sound.h"
 #include "support/world.h"
@@ -104,22 +107,23 @@ TEST_F(Bee, CullingChangesNoPixel) {
   const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { drawAt(bee4, 8); },
                                           [&] { hf::world::subbeeY(high); }};
   for (size_t i = 0; i < std::size(frames); ++i) {
-    hf::clockAt(origin, 8);
-    frame->bind();
-    gl4dgSetCulling(GL_FALSE);
-    gl4duClean(GL4DU_FILTERS);  // the backdrop's scattering starts its sequence again
-    hf::world::wingPhase() = 0;
-    frames[i]();
-    const hf::Picture whole = frame->read();
-    gl4dgSetCulling(GL_TRUE);
-    gl4duClean(GL4DU_FILTERS);
-    hf::world::wingPhase() = 0;
-    frames[i]();  // the same moment: the clocks have not moved
-    EXPECT_EQ(changed(whole, frame->read(), 0), 0) << "frame " << i;
+    hf::Picture seen[2];
+    for (int on : {0, 1}) {
+      hf::clockAt(origin, 8);  // the same moment: the clocks have not moved
+      frame->bind();
+      gl4dgSetCulling(on);
+      gl4duClean(GL4DU_FILTERS);  // the backdrop's scattering starts its sequence again
+      hf::world::wingPhase() = 0;
+      frames[i]();
+      seen[on] = frame->read();
+    }
+    EXPECT_EQ(changed(seen[0], seen[1], 0), 0) << "frame " << i;
     EXPECT_LT(gl4dgDrawnShare(hf::world::gridMesh()), 0.7f) << "frame " << i;
   }
 }
 
+// The far ground at grazing angles, filtered anisotropically by llvmpipe's
+// own sampler and by the shader's footprint probes: one picture.
 TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
   GLuint &landscapeProgram = hf::world::program(1);
   const GLuint made = landscapeProgram;
@@ -127,13 +131,35 @@ TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
   for (int software : {0, 1}) {
     gl4duSetSoftwareRasterizer(software);
     landscapeProgram = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
-    paths[software] = landscape(0.3f, -7, 0);
+    frame->bind();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    gl4duBindMatrix("view");
+    gl4duLoadIdentityf();
+    gl4duLookAtf(0.3f, 0.6f, -5, 0.3f, 0.3f, -15, 0, 1, 0);
+    const GLfloat sun[4] = {0, 4000, 3, 1}, white[4] = {1, 1, 1, 1};
+    glUseProgram(landscapeProgram);
+    glUniform1i(glGetUniformLocation(landscapeProgram, "nbL"), 1);
+    glUniform4fv(glGetUniformLocation(landscapeProgram, "Lp"), 1, sun);
+    glUniform4fv(glGetUniformLocation(landscapeProgram, "Lc"), 1, white);
+    hf::world::grid(0.3f, 0, -5);
+    glDisable(GL_DEPTH_TEST);
+    paths[software] = frame->read();
   }
   gl4duSetSoftwareRasterizer(-1);
   landscapeProgram = made;
-  paths[0].save("tile-sampler"), paths[1].save("tile-by-hand");
-  EXPECT_TRUE(hf::near(paths[0].mean(), paths[1].mean(), 10)) << "the same ground on the whole";
-  EXPECT_LT(difference(paths[0], paths[1]), 8.0) << "the far lines differ: filtered by the sampler, aliased by hand";
+  paths[0].save("tile-sampler"), paths[1].save("tile-footprint");
+  for (int c = 0; c < 3; ++c) {
+    std::vector<int> d;
+    for (size_t i = c; i < paths[0].px.size(); i += 4) d.push_back(std::abs(paths[0].px[i] - paths[1].px[i]));
+    std::sort(d.begin(), d.end());
+    const double mean = std::accumulate(d.begin(), d.end(), 0.0) / d.size();
+    // Measured: means 1.0 to 1.3, 99th percentiles 16 to 22 (a single probe:
+    // 3.6 to 4.0 and 72 to 112, the far lines aliased).
+    EXPECT_LT(mean, 2.0) << "channel " << c;
+    EXPECT_LE(d[d.size() * 99 / 100], 32) << "channel " << c << ", mean " << mean;
+  }
 }
 
 TEST_F(Bee, TheReliefGrowsWithItsHeightAndTurnsBrownJustAboveTwo) {

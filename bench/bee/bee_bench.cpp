@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "animations.cpp"
+#include "gl4d/core/switches.h"
 #include "support/copies.h"
 
 // The audio module is not part of the picture.

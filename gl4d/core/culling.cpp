@@ -1,7 +1,5 @@
 #include "gl4d/core/culling.h"
 
-#include <glm/gtc/type_ptr.hpp>
-
 namespace gl4d {
 
 namespace {
@@ -36,20 +34,6 @@ void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float
     else
       firsts->push_back(b.first), counts->push_back(b.count);
   }
-}
-
-bool programMvp(glm::mat4 *mvp) {
-  GLint program = 0;
-  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-  glm::mat4 m[3];
-  const char *names[3] = {"proj", "view", "model"};
-  for (int i = 0; i < 3; ++i) {
-    const GLint loc = program ? glGetUniformLocation(static_cast<GLuint>(program), names[i]) : -1;
-    if (loc < 0) return false;
-    glGetUniformfv(static_cast<GLuint>(program), loc, glm::value_ptr(m[i]));
-  }
-  *mvp = m[0] * m[1] * m[2];
-  return true;
 }
 
 }  // namespace gl4d

@@ -20,8 +20,8 @@ struct Block {
 void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above,
                    std::vector<GLsizei> *firsts, std::vector<GLsizei> *counts);
 
-// proj * view * model from the uniforms of the program in use; false when it
-// lacks one of them.
-bool programMvp(glm::mat4 *mvp);
+// proj * view * model as gl4duSendMatrices last set them into program;
+// false when it has not set all three there.
+bool sentTransform(GLuint program, glm::mat4 *mvp);
 
 }  // namespace gl4d

@@ -10,6 +10,7 @@
 
 #include "gl4d/core/culling.h"
 #include "gl4d/core/internal.h"
+#include "gl4d/core/switches.h"
 
 namespace {
 
@@ -180,7 +181,9 @@ void gl4dgDraw(GLuint id) {
   glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &previousVao);
   glBindVertexArray(m.vao);
   glm::mat4 mvp;
-  if (culling && m.below >= 0.0f && !m.blocks.empty() && gl4d::programMvp(&mvp)) {
+  GLint program = 0;
+  if (culling && m.below >= 0.0f && !m.blocks.empty()) glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  if (program && gl4d::sentTransform(static_cast<GLuint>(program), &mvp)) {
     static std::vector<GLsizei> firsts, counts;
     static std::vector<const void *> offsets;
     gl4d::visibleRanges(m.blocks, mvp, m.below, m.above, &firsts, &counts);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "gl4d/core/culling.h"
 #include "gl4d/core/internal.h"
 
 namespace {
@@ -17,7 +18,16 @@ namespace {
 struct NamedMatrices {
   std::map<std::string, std::vector<glm::mat4>> stacks;  // back() is the top
   std::vector<glm::mat4> *bound = nullptr;
+  // What gl4duSendMatrices last set into each program's "proj", "view" and
+  // "model": what its draws transform by, read without asking the driver.
+  struct Sent {
+    glm::mat4 m[3];
+    bool has[3] = {false, false, false};
+  };
+  std::map<GLuint, Sent> sent;
 };
+
+const char *const kTransforms[3] = {"proj", "view", "model"};
 
 NamedMatrices &state() {
   static NamedMatrices s;
@@ -96,10 +106,21 @@ void gl4duSendMatrices(void) {
   GLint program = 0;
   glGetIntegerv(GL_CURRENT_PROGRAM, &program);
   if (!program) return;
+  NamedMatrices::Sent &sent = state().sent[static_cast<GLuint>(program)];
   for (const auto &[name, stack] : state().stacks) {
     const GLint loc = glGetUniformLocation(static_cast<GLuint>(program), name.c_str());
-    if (loc >= 0) glUniformMatrix4fv(loc, 1, GL_FALSE, glm::value_ptr(stack.back()));
+    if (loc < 0) continue;
+    glUniformMatrix4fv(loc, 1, GL_FALSE, glm::value_ptr(stack.back()));
+    for (int i = 0; i < 3; ++i)
+      if (name == kTransforms[i]) sent.m[i] = stack.back(), sent.has[i] = true;
   }
+}
+
+bool gl4d::sentTransform(GLuint program, glm::mat4 *mvp) {
+  const auto it = state().sent.find(program);
+  if (it == state().sent.end() || !(it->second.has[0] && it->second.has[1] && it->second.has[2])) return false;
+  *mvp = it->second.m[0] * it->second.m[1] * it->second.m[2];
+  return true;
 }
 
 GLboolean gl4duGetMatrixData(const char *name, GLfloat out[16]) {
@@ -114,4 +135,5 @@ void gl4d::releaseMatrices() {
   auto &s = state();
   s.bound = nullptr;
   s.stacks.clear();
+  s.sent.clear();
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gl4d/core/internal.h"
+#include "gl4d/core/switches.h"
 
 namespace {
 
@@ -60,13 +61,26 @@ bool onSoftwareRasterizer() {
   return softwareRasterizer < 0 ? software : softwareRasterizer == 1;
 }
 
-// The source with GL4D_SOFTWARE_RASTERIZER defined after its #version line
-// on a software rasteriser.
+// gl4duDefine's names and values, in the order they were given.
+std::vector<std::pair<std::string, std::string>> &defines() {
+  static std::vector<std::pair<std::string, std::string>> list;
+  return list;
+}
+
+void (*shaderSink)(GLenum, const char *) = nullptr;
+
+// The source with the defines after its #version line, and
+// GL4D_SOFTWARE_RASTERIZER on a software rasteriser.
 std::string withDefines(const std::string &source) {
-  if (!onSoftwareRasterizer()) return source;
+  std::string lines = onSoftwareRasterizer() ? "#define GL4D_SOFTWARE_RASTERIZER 1\n" : "";
+  for (const auto &[name, value] : defines()) lines += "#define " + name + " " + value + "\n";
+  if (lines.empty()) return source;
   const size_t version = source.find("#version");
-  const size_t at = version == std::string::npos ? 0 : source.find('\n', version) + 1;
-  return source.substr(0, at) + "#define GL4D_SOFTWARE_RASTERIZER 1\n" + source.substr(at);
+  const size_t end = version == std::string::npos ? 0 : source.find('\n', version);
+  const size_t at = end == std::string::npos ? source.size() : end + (version != std::string::npos);
+  std::string head = source.substr(0, at);
+  if (!head.empty() && head.back() != '\n') head += '\n';
+  return head + lines + source.substr(at);
 }
 
 // Returns the compiled shader, or 0 after printing why not.
@@ -124,6 +138,19 @@ GLuint gl4duCreateProgram(const char *first, ...) {
   return program;
 }
 
+void gl4duDefine(const char *name, const char *value) {
+  if (!name || !*name) return;
+  auto &list = defines();
+  for (auto it = list.begin(); it != list.end(); ++it)
+    if (it->first == name) {
+      list.erase(it);
+      break;
+    }
+  if (value) list.emplace_back(name, value);
+}
+
+void gl4duSetShaderSink(void (*sink)(GLenum, const char *)) { shaderSink = sink; }
+
 void gl4duSetSoftwareRasterizer(int which) { softwareRasterizer = which < 0 ? -1 : which != 0; }
 
 GLboolean gl4duIsSoftwareRasterizer(void) { return onSoftwareRasterizer() ? GL_TRUE : GL_FALSE; }
@@ -134,6 +161,7 @@ void gl4d::releasePrograms() {
 }
 
 GLuint gl4d::compileShader(GLenum type, const std::string &source, std::string *log) {
+  if (shaderSink) shaderSink(type, source.c_str());
   const GLuint shader = glCreateShader(type);
   const char *text = source.c_str();
   glShaderSource(shader, 1, &text, nullptr);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gl4d/core/internal.h"
+#include "gl4d/core/switches.h"
 
 namespace gl4d::filters {
 
@@ -294,3 +295,5 @@ void gl4d::releaseFilters() {
   gl4d::filters::resetScattering();
   gl4d::filters::resetSobel();
 }
+
+void gl4dfPrepare(int w, int h) { gl4d::prepareFilters(w, h); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "gl4d/core/internal.h"
+#include "gl4d/core/switches.h"
 #include "gl4d/offline/frame_stats.h"
 #include "gl4d/programs.h"
 #include "gl4d/scenes.h"
