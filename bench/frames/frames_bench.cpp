@@ -19,6 +19,8 @@
 //   valgrind --tool=callgrind --instr-atstart=no --separate-threads=yes
 //       bench/frames/bench_frames 640 360 --only bee5 --frames 2 --reach-fps 5
 // (--reach-fps: the frames per second that reach the moment, default 30).
+// --png DIR writes each kind's frame at its moment as DIR/KIND.png: the same
+// frame from two builds, for a pixel-for-pixel comparison.
 #include <epoxy/gl.h>
 
 #include <time.h>
@@ -134,15 +136,16 @@ GLuint64 vertexInvocations(const Kind &k) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  const char *only = nullptr;
+  const char *only = nullptr, *png = nullptr;
   int frames = 40, sizes = 0, size[2] = {W, H};
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
     else if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) frames = std::atoi(argv[++i]);
+    else if (!std::strcmp(argv[i], "--png") && i + 1 < argc) png = argv[++i];
     else if (!std::strcmp(argv[i], "--reach-fps") && i + 1 < argc) reachFps = std::max(1, std::atoi(argv[++i]));
     else if (sizes < 2 && std::atoi(argv[i]) > 0) size[sizes++] = std::atoi(argv[i]);
     else {
-      std::fprintf(stderr, "usage: %s [width height] [--only beep|bee2|bee4|bee5] [--frames N] [--reach-fps N]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [width height] [--only beep|bee2|bee4|bee5] [--frames N] [--reach-fps N] [--png DIR]\n", argv[0]);
       return 2;
     }
   }
@@ -153,13 +156,22 @@ int main(int argc, char **argv) {
   bind();
   animationsInit();
   gl4dSetManualClock(GL_TRUE);
-  origin = gl4dGetElapsedTime();
+  origin = 1000.0 * 1000.0;  // the same clock readings in every run: the same frames
+  gl4dSetElapsedTime(origin);
   bench::Target src = bench::makeTarget(W, H), dst = bench::makeTarget(W, H);
   const bench::ReferencePass reference(src, dst);
   std::printf("%d x %d, reference pass %.3f ms\n", W, H, bench::referencePassMs(src, dst));
   for (const Kind &k : kinds) {
     if (only && std::strcmp(only, k.name)) continue;
     reach(k);
+    if (png) {
+      bind();
+      k.scene(2);
+      std::vector<GLubyte> pixels(static_cast<size_t>(W) * H * 4);
+      glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+      gl4dWritePng((std::string(png) + "/" + k.name + ".png").c_str(), W, H, pixels.data(), GL_FALSE);
+      continue;
+    }
     if (only) {
       perfControl(true);
       const double ms = bench::medianMs([&] { bind(), k.scene(2); }, frames, 0);

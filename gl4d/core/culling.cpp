@@ -29,10 +29,7 @@ void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float
     for (int i = 0; i < 8; ++i)
       corners[i] = mvp * glm::vec4(i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z, 1.0f);
     if (outside(corners)) continue;
-    if (!firsts->empty() && firsts->back() + counts->back() == b.first)
-      counts->back() += b.count;
-    else
-      firsts->push_back(b.first), counts->push_back(b.count);
+    firsts->push_back(b.first), counts->push_back(b.count);
   }
 }
 

@@ -16,7 +16,7 @@ struct Block {
 };
 
 // The ranges of the blocks whose box, stretched along y by below and above,
-// can meet the clip volume of mvp; ranges that follow each other are merged.
+// can meet the clip volume of mvp, each block its own range (its own draw).
 void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above,
                    std::vector<GLsizei> *firsts, std::vector<GLsizei> *counts);
 
