@@ -1,6 +1,6 @@
-// The bee world through what it draws: the backdrop, the landscape fixed in
-// the world and its colours, the bee's shape, the chase and opening cameras,
-// and the filters of the bee scenes.
+// The bee world through what it draws and sets over time on the manual clock:
+// the landscape, the bee and its wings, the chase rigs, their lights and sky,
+// the opening flight frame by frame, the filtered scenes against their rigs.
 #include <glm/glm.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
