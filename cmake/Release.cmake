@@ -1,17 +1,18 @@
 # The release: `cmake --install` lays the demo out to be played from
 # anywhere (scripts/package makes a .deb and a .tar.gz of it with CPack).
 #   games/honeyfold               the launcher: a directory of the user's own, then the demo
-#   lib/honeyfold/                the executable and the window library
-#   share/honeyfold/              music.zip and shaders.zip
+#   lib/games/honeyfold/          the executable and the window library
+#   share/games/honeyfold/        music.zip and shaders.zip
 #   share/applications/, share/metainfo/, share/icons/hicolor/NNxNN/apps/
 #                                 the menu entry, its AppStream data, its icons
 #   share/man/man6/, share/doc/honeyfold/   the manual page, copyright, changelog
-# A demo is what Debian files under games: /usr/games and manual section 6.
+# A demo is what Debian files under games: /usr/games, /usr/lib/games,
+# /usr/share/games and manual section 6.
 include(GNUInstallDirs)
 set(HONEYFOLD_ID io.github.honeyfold.Honeyfold)
 set(HONEYFOLD_BINDIR games)
-set(HONEYFOLD_LIBDIR ${CMAKE_INSTALL_LIBDIR}/honeyfold)
-set(HONEYFOLD_DATADIR ${CMAKE_INSTALL_DATADIR}/honeyfold)
+set(HONEYFOLD_LIBDIR lib/games/honeyfold)
+set(HONEYFOLD_DATADIR ${CMAKE_INSTALL_DATADIR}/games/honeyfold)
 set(HONEYFOLD_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/honeyfold)
 set(HONEYFOLD_MAINTAINER "honeyfold developers <honeyfold@users.noreply.github.com>" CACHE STRING
     "The packages' maintainer, NAME <ADDRESS>")
@@ -54,8 +55,7 @@ set(CPACK_PACKAGE_NAME honeyfold)
 set(CPACK_PACKAGE_VENDOR "honeyfold developers")
 set(CPACK_PACKAGE_CONTACT "${HONEYFOLD_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "self-running audiovisual demo: a striped bee over a noise landscape")
-set(CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-honeyfold plays a show of about two and a half minutes, full screen, with
+set(CPACK_PACKAGE_DESCRIPTION "honeyfold plays a show of about two and a half minutes, full screen, with
 the sound it makes itself: a drone, snow and a countdown, then its own
 tracker module. A white figure eight grows out of the dark and scatters, a
 spiral turns, a striped bee flies over a landscape shaped by noise before a

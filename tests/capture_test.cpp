@@ -47,7 +47,9 @@ TEST(Options, AreReadOrRefusedWithTheirReason) {
     EXPECT_EQ(o.fps, c.fps);
     EXPECT_EQ(o.width * 10000 + o.height, c.width * 10000 + c.height);
     EXPECT_EQ(o.stillsMs, c.stillsMs) << "ascending, without repeats";
-    if (c.paths) EXPECT_EQ(o.capturePath + "|" + o.stillsDir + "|" + o.benchmarkPath, c.paths);
+    if (c.paths) {
+      EXPECT_EQ(o.capturePath + "|" + o.stillsDir + "|" + o.benchmarkPath, c.paths);
+    }
   }
   EXPECT_EQ(gl4d::stillFileName(12500), "still-012.500.png");
 }
