@@ -1,17 +1,11 @@
 #!/usr/bin/env bash
-# The release as people meet it: release.sh <build dir> (under xvfb-run).
-# The packages as a packager checks them (lintian, the menu entry, the
-# AppStream data, the dependencies, apt's view of installing the .deb), then
-# played from unpacked copies of both: starts side by side, paths as the
-# user typed them, a per-user directory others cannot turn against its user.
-# Nothing is installed into or removed from this system.
+# The release: release.sh <build dir> (under xvfb-run). The packages as a
+# packager checks them, then played from unpacked copies (nothing is
+# installed here): starts side by side, paths as the user typed them, a
+# per-user directory nobody else can turn against its user.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
-declare -F skip >/dev/null || skip() {
-  echo "SKIP: $*"
-  [ "${CI:-}" != true ] || exit 1
-  exit 77
-}
+declare -F skip >/dev/null || skip() { echo "SKIP: $*"; [ "${CI:-}" != true ] || exit 1; exit 77; }
 for tool in lintian desktop-file-validate appstreamcli; do
   command -v $tool >/dev/null || skip "no $tool (scripts/setup installs it)"
 done
@@ -25,9 +19,8 @@ desktop=$(desktop-file-validate root/usr/share/applications/$id.desktop 2>&1) &&
   fail "the menu entry: $desktop"
 appstreamcli validate --no-net root/usr/share/metainfo/$id.metainfo.xml >appstream 2>&1 ||
   fail "the AppStream data: $(cat appstream)"
-dpkg-deb -f "$deb" Depends | grep -qE '(^|, )libgl1(,|$)' || fail "Depends: $(dpkg-deb -f "$deb" Depends)"
+depends=$(dpkg-deb -f "$deb" Depends) && [[ ", $depends," == *", libgl1,"* ]] || fail "Depends: $depends"
 apt-get install --simulate "$deb" >apt 2>&1 && grep -q "^Inst honeyfold " apt || fail "apt: $(tail -n 3 apt)"
-
 game=$dir/root/usr/games/honeyfold
 offline_through() { env -u DISPLAY -u SDL_VIDEODRIVER "$@" --gl4d-stills=0.5 --gl4d-size=32x18 --gl4d-fps=10; }
 export XDG_CACHE_HOME=$dir/cache
@@ -46,7 +39,6 @@ for i in 1 2 3 4 5; do
 done
 [ ! -s victim ] || fail "a planted link was followed"
 [ "$(ls elsewhere | tr '\n' ' ')" = "s1 s2 s3 s4 s5 " ] || fail "the working directory was written to: $(ls elsewhere)"
-
 copied=$(stat -c %i "$cache/music.zip")
 # (in a subshell without -e: lib.sh's window helpers test as they go)
 (set +e +o pipefail && keys=q live 0 env -C elsewhere "$dir/honeyfold-$version-Linux/games/honeyfold")
@@ -57,7 +49,6 @@ touch -d 2024-01-01 old.zip && cp -p old.zip root/usr/share/games/honeyfold/musi
 offline_through "$game" >stdout 2>&1 || fail "$(tail -n 3 stdout)"
 cmp -s old.zip "$cache/music.zip" && [ "$(date -r "$cache/audio/velvora.mod" +%Y)" = 2024 ] ||
   fail "the older installed archive did not reach the user"
-
 (cd elsewhere && HOME=$dir/home XDG_CACHE_HOME=cache "$game" --gl4d-help >/dev/null 2>&1) || fail "no help"
 [ -f "$dir/home/.cache/honeyfold/$version/music.zip" ] || fail "a relative XDG_CACHE_HOME was used"
 # refused <message> [VAR=value...]: the launcher ends with 1 and says why.
