@@ -1,28 +1,29 @@
 #!/usr/bin/env bash
 # The real executable's features: run.sh <build dir> <group>
-#   keys   the window, the keys and the fade at the end (under xvfb-run)
+#   keys   full screen or a window of its size, keys ignored or ending it with 0
 #   show   the whole show captured small: its pictures row by row, its sound
 #   bench  the whole show timed with the GL debug context: the figures, no GL error
 . "$(dirname "$0")/lib.sh"
 
 # colours <png> <x> <y> <w> <h>: the means, then the maxima, of R, G and B
-# (0 to 255) over a rectangle, rows from the top.
+# (0 to 255) over a rectangle, rows from the top; no still or no reading fails.
 colours() {
-  local f='%[fx:int(255*mean.r+.5)] %[fx:int(255*mean.g+.5)] %[fx:int(255*mean.b+.5)]'
-  convert "$1" -crop "$4x$5+$2+$3" +repage -format "$f ${f//mean/maxima}" info:
+  local f='%[fx:int(255*mean.r+.5)] %[fx:int(255*mean.g+.5)] %[fx:int(255*mean.b+.5)]' v
+  v=$(convert "$1" -crop "$4x$5+$2+$3" +repage -format "$f ${f//mean/maxima}" info:) &&
+    [[ $v =~ ^[0-9]+( [0-9]+){5}$ ]] || fail "no colours from $1: $v"
+  echo "$v"
 }
 level() { sox show.wav -n trim "$1" "$2" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
 
 case $2 in
 keys)
-  for end in q Escape; do
+  for end in q Escape; do  # 3 s in: in the first cross-fade
     keys="a space $end" live 0 ./honeyfold
-    echo "$geometry" | grep -q "Geometry: 1920x1080" || fail "not full screen: $geometry"
-    is "$elapsed > 0.9 && $elapsed < 5" || fail "ended $elapsed s after $end, not after the 1 s fade"
+    grep -q "Geometry: 1920x1080" <<<"$geometry" || fail "not full screen: $geometry"
     grep -q "^ extracting: shaders/fond.fs$" stdout || fail "nothing extracted: $(cat stdout)"
   done
   keys="a space space q" live 0 ./honeyfold --gl4d-window=800x600 --gl4d-stats  # q after the first frames, even under load
-  echo "$geometry" | grep -q "Geometry: 800x600" || fail "not an 800x600 window: $geometry"
+  grep -q "Geometry: 800x600" <<<"$geometry" || fail "not an 800x600 window: $geometry"
   grep -q "^gl4d stats: [1-9][0-9]* frames shown" stdout && grep -q "^  0  noir " stdout || fail "no stats: $(cat stdout)"
   ;;
 bench)
@@ -45,7 +46,8 @@ show)
     fail "stills: $(tail -n 3 stderr)"
   # time, region (x y w h of 96 x 54), what it shows (r g b means, R G B maxima)
   while read -r t x y w h want; do
-    read -r r g b R G B < <(colours "stills/$(printf 'still-%07.3f.png' "$t")" "$x" "$y" "$w" "$h")
+    c=$(colours "stills/$(printf 'still-%07.3f.png' "$t")" "$x" "$y" "$w" "$h")
+    read -r r g b R G B <<<"$c"
     awk -v r="$r" -v g="$g" -v b="$b" -v R="$R" -v G="$G" -v B="$B" "BEGIN { exit !($want) }" ||
       fail "at $t s the frame is ($r $g $b, at most $R $G $B) where $want"
   done <<'EOF'
