@@ -10,8 +10,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*"; [ "${CI:-}" != true ] || fail "skipped under CI: $*"; exit 77; }
 is() { awk "BEGIN { exit !($1) }"; }
 dir=$(mktemp -d "${TMPDIR:-/tmp}/honeyfold-e2e-XXXXXX")
-xserver=""
-trap 'cd /; [ -z "$xserver" ] || kill $xserver 2>/dev/null; rm -rf "$dir"' EXIT
+trap 'cd /; [ -z "${xserver:-}" ] || kill $xserver 2>/dev/null; rm -rf "$dir"' EXIT
 # HONEYFOLD_SCREEN=WxH (from ctest): an X server of this run's own, on a display number it picks itself (runs
 # side by side never share one), answering before anything starts. Without it, the caller's display.
 if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
