@@ -11,12 +11,17 @@ skip() { echo "SKIP: $*"; [ "${CI:-}" != true ] || fail "skipped under CI: $*"; 
 is() { awk "BEGIN { exit !($1) }"; }
 dir=$(mktemp -d "${TMPDIR:-/tmp}/honeyfold-e2e-XXXXXX")
 trap 'cd /; [ -z "${xserver:-}" ] || kill $xserver 2>/dev/null; rm -rf "$dir"' EXIT
-# HONEYFOLD_SCREEN=WxH (from ctest): an X server of this run's own, on a display number it picks itself (runs
-# side by side never share one), answering before anything starts. Without it, the caller's display.
+# HONEYFOLD_SCREEN=WxH (from ctest): an X server of this run's own on the first display from 200 whose lock file it
+# takes (atomically: runs side by side never share one), answering before anything starts. Else the caller's display.
 if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
-  Xvfb -displayfd 3 -screen 0 "${HONEYFOLD_SCREEN}x24" -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" & xserver=$!
-  for i in $(seq 300); do export DISPLAY=:$(cat "$dir/display") && xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  xdpyinfo >/dev/null 2>&1 || fail "the X server does not answer: $(cat "$dir/xvfb.log")"
+  for n in $(seq 200 299); do  # no reset: a server between clients refuses them
+    Xvfb :$n -screen 0 "${HONEYFOLD_SCREEN}x24" -nolisten tcp -noreset 2>"$dir/xvfb.log" & xserver=$!
+    until [ "$(cat /tmp/.X$n-lock 2>/dev/null | tr -d ' ')" = $xserver ] && DISPLAY=:$n xdpyinfo >/dev/null 2>&1; do
+      kill -0 $xserver 2>/dev/null && sleep 0.1 || continue 2  # ended: the number was taken
+    done
+    break
+  done
+  export DISPLAY=:$n
 fi
 cp "$build/honeyfold" "$build/music.zip" "$build/shaders.zip" "$dir/"
 cd "$dir"
@@ -35,10 +40,7 @@ start() {
   fail "no window in 60 s"
 }
 alive() { kill -0 $pid 2>/dev/null || fail "the demo ended ${1:-early}: $(tail -n 3 stderr)"; }
-key() {
-  alive "before the key $1"
-  xdotool windowfocus --sync "$win" && xdotool key --window "$win" "$1" || fail "xdotool could not press $1"
-}
+key() { alive "before the key $1"; xdotool windowfocus --sync "$win" && xdotool key --window "$win" "$1" || fail "no key $1"; }
 # finish <status>: waits for the end. 20 s only bounds a demo that never ends: ending takes a second's fade,
 # a few seconds in a loaded sanitizer build.
 finish() {

@@ -46,9 +46,8 @@ row_no_font() {
 row_no_archives() {
   rm music.zip shaders.zip
   start ./honeyfold && finish 251
-  { echo "file audio/velvora.mod not found in the zipfile"
-    for m in basic3d.vs perlin.fs br.fs tex.fs spi.fs mix.fs credits.fs basic.fs perlin.vs basic.vs fond.fs; do
-      echo "file shaders/$m not found in the zipfile"; done; } | cmp -s - stdout || fail "not-found lines: $(cat stdout)"
+  printf 'file %s not found in the zipfile\n' audio/velvora.mod shaders/{basic3d.vs,perlin.fs,br.fs,tex.fs,spi.fs,mix.fs} \
+    shaders/{credits.fs,basic.fs,perlin.vs,basic.vs,fond.fs} | cmp -s - stdout || fail "not-found lines: $(cat stdout)"
   err_has "^Erreur lors du Mix_LoadMUS: "
 }
 row_empty_shaders_zip() {
