@@ -231,7 +231,7 @@ TEST_F(Scenes, TheSpiralWhirlsAlongItsCurveAndStartsTheModule) {
   EXPECT_EQ(hf::sound::step(), 3);
   EXPECT_GT(hf::meanDifference(start, drawAt(spi, 1)), 10.0) << "it moves";
   GLuint prog = 1;  // the one program with a "tt" and a "t"
-  while (!glIsProgram(prog) || glGetUniformLocation(prog, "tt") < 0 || glGetUniformLocation(prog, "t") < 0) ++prog;
+  while (prog < 999 && (!glIsProgram(prog) || glGetUniformLocation(prog, "tt") < 0 || glGetUniformLocation(prog, "t") < 0)) ++prog;
   const double curve[][2] = {{3, 0.85},         {9.999, 0.50005},       {10.001, 0.49985}, {12, 0.2314752},
                              {19.999, 0.002474104}, {20.001, 0.002472623}, {30, 0.002472623}};
   for (const auto &[t, c] : curve) {
