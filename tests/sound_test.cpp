@@ -87,7 +87,7 @@ TEST_F(Countdown, BeatsEachSecondThenFasterFadingFrom16To30sOnOneClockThroughMod
     const double level = std::hypot(b[0], b[1]) / 32767;
     if (level > 0.01 && !sounding && t < 16) ++begun[t >= 8];
     sounding = level > 0.01;
-    // 8 s of seconds silent, full, then falling steeply in the last quarter; then from 16 s each beat at ((30 - t) / 14)^1.2.
+    // For 8 s each second silent, full, then falling steeply in its last quarter; from 16 s each beat at ((30 - t) / 14)^1.2.
     const double expected = t < 8   ? (q > 0 ? 0 : std::min(1.0, std::pow(-q, 100)))
                             : t > 30 ? 0
                                      : (t > 16.1 && sounding ? std::pow((30 - t) / 14, 1.2) : level);
@@ -100,7 +100,7 @@ TEST_F(Countdown, BeatsEachSecondThenFasterFadingFrom16To30sOnOneClockThroughMod
     }
   }
   EXPECT_EQ(begun[0], 8);
-  EXPECT_NEAR(begun[1], 44, 2) << "the beat's rate, 1 at 8 s, grows by a step that itself grows every block";
+  EXPECT_NEAR(begun[1], 44, 2) << "the beat's rate (1 at 8 s) grows every block by a step that grows: 44 beats by 16 s";
 }
 
 TEST_F(Countdown, ClampsAtFullScale) {
