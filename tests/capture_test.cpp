@@ -12,10 +12,16 @@ TEST(Options, AreReadOrRefusedWithTheirReason) {
     const char *error;  // "" when accepted
     int fps = 0, width = 0, height = 0;
     std::vector<double> stillsMs = {};
+    const char *paths = nullptr;  // capture|stills dir|benchmark file, when checked
   };
   const Case cases[] = {
       {{"--gl4d-stills=12,0.5,12", "--gl4d-fps", "30", "--gl4d-size=64x36", "other"}, "", 30, 64, 36, {500, 12000}},
-      {{"--gl4d-capture=a.mp4", "--gl4d-stop=30"}, "", 60, 0, 0, {}},
+      {{"--gl4d-capture=a.mp4", "--gl4d-stop=30"}, "", 60, 0, 0, {}, "a.mp4|.|"},
+      {{"--gl4d-caller-dir=/u", "--gl4d-capture=a.mp4", "--gl4d-stills=1", "--gl4d-stills-dir=s"}, "", 60, 0, 0,
+       {1000}, "/u/a.mp4|/u/s|"},
+      {{"--gl4d-stills=1", "--gl4d-stills-dir=/s", "--gl4d-caller-dir", "/u"}, "", 60, 0, 0, {1000}, "|/s|"},
+      {{"--gl4d-benchmark=b.json", "--gl4d-caller-dir=/u"}, "", 60, 0, 0, {}, "|/u|/u/b.json"},
+      {{"--gl4d-caller-dir=u"}, "--gl4d-caller-dir takes an absolute directory"},
       {{"--gl4d-size=64x36"}, "--gl4d-size needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark"},
       {{"--gl4d-benchmark", "--gl4d-stats"}, "--gl4d-stats is for a live run"},
       {{"--gl4d-benchmark=b.json", "--gl4d-fps=15", "--gl4d-size=160x90", "q"}, "", 15, 160, 90, {}},
@@ -41,6 +47,9 @@ TEST(Options, AreReadOrRefusedWithTheirReason) {
     EXPECT_EQ(o.fps, c.fps);
     EXPECT_EQ(o.width * 10000 + o.height, c.width * 10000 + c.height);
     EXPECT_EQ(o.stillsMs, c.stillsMs) << "ascending, without repeats";
+    if (c.paths) {
+      EXPECT_EQ(o.capturePath + "|" + o.stillsDir + "|" + o.benchmarkPath, c.paths);
+    }
   }
   EXPECT_EQ(gl4d::stillFileName(12500), "still-012.500.png");
 }

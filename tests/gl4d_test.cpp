@@ -148,9 +148,10 @@ void fade(GL4DHscene a, GL4DHscene b, GLuint duration, GLuint elapsed, int s) {
 }
 void init() { played.push_back("init"); }
 
-TEST_F(Meshes, TheManagerPlaysItsRowsAgainstItsClockAndKeepsTheLastFrame) {
+TEST_F(Meshes, TheManagerPlaysItsRowsAgainstItsClockThroughStallsAndKeepsTheLastFrame) {
   static GL4DHanime table[] = {{1000, sceneA, nullptr, nullptr}, {500, sceneB, nullptr, nullptr},
-                               {2000, sceneB, sceneA, fade},     {0, nullptr, nullptr, nullptr}};
+                               {2000, sceneB, sceneA, fade},     {500, sceneB, nullptr, nullptr},
+                               {1000, sceneA, nullptr, nullptr}, {0, nullptr, nullptr, nullptr}};
   const double origin = hf::freshClock();
   gl4dhInit(table, 32, 16, init);
   EXPECT_EQ(played, (std::vector<std::string>{"init", "A0", "B0", "fade(BA, 2000, 0, 0)"}));
@@ -160,7 +161,9 @@ TEST_F(Meshes, TheManagerPlaysItsRowsAgainstItsClockAndKeepsTheLastFrame) {
     double at;
     const char *row;
   } steps[] = {{0, "A2"}, {999.9, "A2"}, {1000, "B2"}, {1500, "fade(BA, 2000, 0, 2)"},
-               {2499.5, "fade(BA, 2000, 999, 2)"}, {3499.9, "fade(BA, 2000, 1999, 2)"}, {3500, ""}, {9000, ""}};
+               {2499.5, "fade(BA, 2000, 999, 2)"}, {2499.5, "fade(BA, 2000, 999, 2)"},  // the clock stalled
+               {3499.9, "fade(BA, 2000, 1999, 2)"}, {4200, "A2"},  // then past the fade and the row after it
+               {5000, ""}, {9000, ""}};
   for (const auto &s : steps) {
     played.clear();
     hf::clockAt(origin + 5000, s.at / 1000.0);  // the show's clock starts at the first draw

@@ -21,13 +21,13 @@ namespace {
 const char *const kShaders[] = {"shaders/basic3d.vs", "shaders/perlin.fs", "shaders/br.fs",   "shaders/tex.fs",
                                 "shaders/spi.fs",     "shaders/mix.fs",    "shaders/credits.fs", "shaders/basic.fs",
                                 "shaders/perlin.vs",  "shaders/basic.vs",  "shaders/fond.fs"};
-const hf::ZipDate kMarch1st = {2025, 3, 1, 12, 0, 0};
+const hf::ZipDate kMarch1st = {2025, 3, 1, 12, 0, 0}, kJuly1st = {2025, 7, 1, 12, 0, 0};
 
-hf::ZipMember member(const std::string &name, const std::string &data) {
+hf::ZipMember member(const std::string &name, const std::string &data, hf::ZipDate date = kMarch1st) {
   hf::ZipMember m;
   m.name = name;
   m.data = data;
-  m.date = kMarch1st;
+  m.date = date;
   return m;
 }
 
@@ -53,7 +53,7 @@ class Unzip : public ::testing::Test {
     fs::create_directories(dir_);
     previous_ = fs::current_path();
     fs::current_path(dir_);
-    setenv("TZ", "UTC0", 1);
+    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);  // not UTC, and summer time: dates read otherwise are off
     tzset();
   }
   void TearDown() override {
@@ -99,10 +99,11 @@ TEST_F(Unzip, MembersLandUnderTheirPathsWithTheirDatesAndAreRewrittenAtEveryStar
   std::vector<hf::ZipMember> members;
   for (const char *m : kShaders) members.push_back(member(m, dataOf(m, m == kShaders[1] ? 30000 : 100)));
   archive("shaders.zip", members);
-  archive("music.zip", {member("audio/velvora.mod", dataOf("mod", 5000))});
+  members.push_back(member("audio/velvora.mod", dataOf("mod", 5000), kJuly1st));
+  archive("music.zip", {members.back()});
   std::string expected;
   for (const char *m : kShaders) expected += std::string(" extracting: ") + m + "\n";
-  umask(027);
+  umask(020);  // 0775 gives 0755; 0777 would keep other's write, a umask not applied group's
   for (int start = 0; start < 2; ++start) {
     int result = -1;
     EXPECT_EQ(output(muExtrFile2, &result), expected) << "start " << start;
@@ -113,12 +114,13 @@ TEST_F(Unzip, MembersLandUnderTheirPathsWithTheirDatesAndAreRewrittenAtEveryStar
       struct stat st = {};
       ASSERT_EQ(stat(m.name.c_str(), &st), 0) << m.name;
       EXPECT_EQ(readFile(m.name), m.data) << m.name;
-      EXPECT_EQ(st.st_mtime, 1740830400) << m.name << ": 2025-03-01 12:00:00 UTC";
-      EXPECT_EQ(st.st_atime, 1740830400) << m.name;
+      const time_t local = m.date.month == 3 ? 1740826800 : 1751364000;  // 11:00 UTC (CET), 10:00 UTC (CEST)
+      EXPECT_EQ(st.st_mtime, local) << m.name;
+      EXPECT_EQ(st.st_atime, local) << m.name;
     }
     struct stat st = {};
     stat("shaders", &st);
-    EXPECT_EQ(st.st_mode & 0777, 0750u) << "0775 under the umask";
+    EXPECT_EQ(st.st_mode & 0777, 0755u) << "0775 under the umask";
     for (const hf::ZipMember &m : members) std::ofstream(m.name) << "edited since";
   }
   umask(022);

@@ -4,7 +4,9 @@
 #undef NDEBUG  // a failed allocation must stop the process in every build
 #include "unzip/miniunz.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <cassert>
@@ -74,15 +76,44 @@ void applyStoredDate(const char *path, const tm_unz &date) {
   utime(path, &times);
 }
 
-// Opens the output file, making its directories when the first try fails.
-FILE *openOutput(const char *path) {
-  FILE *out = fopen(path, "wb");
+// Opens a new file beside `path` under a name of this start's own
+// (PATH.XXXXXXXX.part), so that starts running side by side never share one;
+// an existing name, a planted symbolic link included, is never opened.
+// The file gets the modes fopen gives (0666 under the umask).
+FILE *openUnique(const char *path, std::string *temp) {
+  static unsigned serial = 0;
+  for (int tries = 0; tries < 64; ++tries) {
+    timespec now = {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    char tail[32];
+    const unsigned long mixed = (static_cast<unsigned long>(getpid()) << 20) ^ static_cast<unsigned long>(now.tv_nsec) ^
+                                (static_cast<unsigned long>(++serial) * 2654435761ul);
+    snprintf(tail, sizeof tail, ".%08lx.part", mixed & 0xfffffffful);
+    *temp = std::string(path) + tail;
+    const int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      FILE *out = fdopen(fd, "wb");
+      if (!out) {
+        close(fd);
+        unlink(temp->c_str());
+      }
+      return out;
+    }
+    if (errno != EEXIST) return nullptr;
+  }
+  return nullptr;
+}
+
+// Opens the output file's temporary, making its directories when the first
+// try fails.
+FILE *openOutput(const char *path, std::string *temp) {
+  FILE *out = openUnique(path, temp);
   if (out) return out;
   char *dir = pathOf(path);
   const bool hasDir = strpbrk(path, "/\\") != nullptr;
   if (hasDir) {
     makedir(dir);
-    out = fopen(path, "wb");
+    out = openUnique(path, temp);
   }
   free(dir);
   return out;
@@ -162,9 +193,9 @@ int do_extract_currentfile(unzFile uf) {
   // Written beside its place and moved there once whole: a member that
   // cannot be written whole (a full disk, corrupt data) leaves no partial
   // file, and the file of an earlier start stays as it was.
-  const std::string part = std::string(name) + ".part";
+  std::string part;
   int result = 0;
-  FILE *out = openOutput(part.c_str());
+  FILE *out = openOutput(name, &part);
   if (!out) {
     printf("error opening %s\n", name);
     result = -1;  // nothing was written: not an extracted member

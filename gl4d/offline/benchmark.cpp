@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -87,7 +88,7 @@ struct Run {
   // After the show's last row (a run given a later --gl4d-stop).
   size_t framesAfter = 0;
   unsigned madeAfter = 0;
-  double residentAtEnd = 0;
+  double residentAtEnd = 0, residentAtLast = 0;
   // The reference pass: a full-frame draw that fetches one texel per pixel.
   GLuint program = 0, vao = 0, src = 0, dst = 0, fbo = 0;
 };
@@ -187,6 +188,15 @@ double peakResidentMb() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+// The resident size now, MB (peaks only grow: growth shows in this one).
+double residentMb() {
+  long pages = 0, resident = 0;
+  FILE *f = std::fopen("/proc/self/statm", "r");
+  if (f && std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+  if (f) std::fclose(f);
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
 void benchmarkContextMade() {
   swap(&genTextures, epoxy_glGenTextures, countGenTextures, "glGenTextures");
   swap(&deleteTextures, epoxy_glDeleteTextures, countDeleteTextures, "glDeleteTextures");
@@ -228,7 +238,8 @@ void benchmarkFrameEnd(double showMs) {
   const int row = gl4dhGetCurrentRow();
   run.stats.frames.push_back({showMs, row, ms, made - run.madeBefore});
   if (row < 0 && !run.stats.rows.empty() && showMs >= run.stats.rows.back().endMs) {
-    if (!run.framesAfter++) run.residentAtEnd = peakResidentMb();
+    run.residentAtLast = residentMb();
+    if (!run.framesAfter++) run.residentAtEnd = run.residentAtLast;
     run.madeAfter += made - run.madeBefore;
   }
 }
@@ -250,8 +261,8 @@ void benchmarkReport(const std::string &path, int width, int height, int fps) {
               run.firstFrameShownMs);
   std::printf("memory: peak resident %.1f MB, textures %.1f MB\n", peakResidentMb(), run.textureMb);
   if (run.framesAfter)
-    std::printf("after the show: %zu frames, %u GL objects made, peak resident %.1f MB at its end and %.1f MB at the "
-                "last frame\n", run.framesAfter, run.madeAfter, run.residentAtEnd, peakResidentMb());
+    std::printf("after the show: %zu frames, %u GL objects made, resident %.1f MB at its end and %.1f MB at the "
+                "last frame\n", run.framesAfter, run.madeAfter, run.residentAtEnd, run.residentAtLast);
   std::fflush(stdout);
   if (path.empty()) return;
   FILE *out = std::fopen(path.c_str(), "w");

@@ -93,6 +93,9 @@ bool apply(const std::string &name, const std::string &value, LayerOptions *out,
     out->stats = true;
   } else if (name == "gl-debug") {
     out->glDebug = true;
+  } else if (name == "caller-dir") {
+    if (value.empty() || value[0] != '/') return fail(error, opt + " takes an absolute directory, not \"" + value + "\"");
+    out->callerDir = value;
   } else if (name == "stop") {
     if (!parseSeconds(value, &out->stopMs) || out->stopMs <= 0.0)
       return fail(error, opt + " takes a show time in seconds above 0, not \"" + value + "\"");
@@ -106,13 +109,20 @@ bool takesOptionalValue(const std::string &name) { return name == "benchmark" ||
 
 bool known(const std::string &name) {
   for (const char *n : {"capture", "stills", "stills-dir", "fps", "size", "stop", "help", "benchmark", "stats",
-                        "gl-debug", "window"})
+                        "gl-debug", "window", "caller-dir"})
     if (name == n) return true;
   return false;
 }
 
+// A path the user typed, as seen from the directory they typed it in.
+void fromCaller(const std::string &callerDir, std::string *path) {
+  if (callerDir.empty() || path->empty() || (*path)[0] == '/') return;
+  *path = *path == "." ? callerDir : callerDir + "/" + *path;
+}
+
 // The combinations that make sense, once every option is read.
 bool check(LayerOptions *out, std::string *error) {
+  for (std::string *path : {&out->capturePath, &out->stillsDir, &out->benchmarkPath}) fromCaller(out->callerDir, path);
   std::sort(out->stillsMs.begin(), out->stillsMs.end());
   out->stillsMs.erase(std::unique(out->stillsMs.begin(), out->stillsMs.end()), out->stillsMs.end());
   if (!out->offline()) {
@@ -182,6 +192,8 @@ const char *layerOptionsHelp() {
          "  --gl4d-gl-debug         a debug context: every GL error and serious message reported once,\n"
          "                          with the row and scene it came in, and their count at the end\n"
          "  --gl4d-window[=WxH]     play in a resizable desktop window (default 1280x720)\n"
+         "  --gl4d-caller-dir=DIR   relative FILE and DIR values are taken from DIR, an absolute\n"
+         "                          directory (default: the working directory; launchers pass it)\n"
          "  --gl4d-help             print this and exit\n"
          "Values follow the option after '=' or as the next argument ([=...]: after '=' only).\n";
 }

@@ -21,6 +21,7 @@ struct LayerOptions {
   bool stats = false;         // a live run's frame times, per row, at the end
   bool glDebug = false;       // a debug context: every GL error reported
   int windowW = 0, windowH = 0;  // a desktop window of this size; 0: as the program asks
+  std::string callerDir;      // where relative output paths start; empty: the working directory
 
   bool capturing() const { return !capturePath.empty(); }
   bool takingStills() const { return !stillsMs.empty(); }
@@ -29,7 +30,9 @@ struct LayerOptions {
 };
 
 // Reads the --gl4d-* options of argv (both "--gl4d-x=V" and "--gl4d-x V").
-// On bad input returns false with a one-line reason in *error.
+// Relative output paths come back resolved against --gl4d-caller-dir, which
+// a launcher that changes directory passes. On bad input returns false with
+// a one-line reason in *error.
 bool parseLayerOptions(int argc, char *const *argv, LayerOptions *out, std::string *error);
 
 // What --gl4d-help prints.

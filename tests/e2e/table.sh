@@ -3,18 +3,17 @@
 # run directory of its own, runs the real executable, and states what must
 # come out: the exit status, lines on standard output and error, what is on
 # disk afterwards.
-#   table.sh <build dir> [row...]   under xvfb-run (ctest runs a row a test)
+#   HONEYFOLD_SCREEN=1920x1080 table.sh <build dir> [row...]   (ctest runs a row a test)
 # Rows that play live do it in a small window: their point is not the frame size.
 . "$(dirname "$0")/lib.sh"
 
 out_has() { grep -qE -- "$1" stdout || fail "no '$1' on stdout: $(head -n 5 stdout)"; }
 err_has() { grep -qE -- "$1" stderr || fail "no '$1' on stderr: $(tail -n 5 stderr)"; }
-ran() { "$@" >stdout 2>stderr; status=$?; }  # the status in $status
+ran() { status=0; "$@" >stdout 2>stderr || status=$?; }  # the status in $status
 status_is() { [ "$status" -eq "$1" ] || fail "status $status, not $1: $(tail -n 3 stderr)"; }
-has_root_mounts() { unshare -m true 2>/dev/null || { echo "skip: no private mount namespace"; return 1; }; }
+has_root_mounts() { unshare -m true 2>/dev/null || skip "no private mount namespace (unshare -m needs root)"; }
 # make_zip <archive> <member>...: from the files under src/ (the build's own packer).
 make_zip() { rm -f "$1" && "$build/honeyfold_mkzip" "$1" "2025-01-01 00:00:00" src "${@:2}" >/dev/null; }
-shader_members() { (cd "$top" && ls shaders/*); }
 small=--gl4d-window=320x180
 played() { start ./honeyfold $small "$@"; sleep 2; key q; finish 0; }
 
@@ -35,10 +34,12 @@ row_bad_option() {
 }
 row_no_display() {
   ran env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ./honeyfold; status_is 1
-  ran env DISPLAY=:97 SDL_VIDEODRIVER=x11 ./honeyfold; status_is 1
+  local n=97  # a display number nobody serves
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  ran env DISPLAY=:$n SDL_VIDEODRIVER=x11 ./honeyfold; status_is 1
 }
 row_no_font() {
-  has_root_mounts || return 0
+  has_root_mounts
   ran unshare -m sh -c 'mount -t tmpfs tmpfs /usr/share/fonts/truetype/liberation &&
     exec env -u DISPLAY ./honeyfold --gl4d-stills=0.1'
   status_is 0
@@ -47,9 +48,8 @@ row_no_font() {
 row_no_archives() {
   rm music.zip shaders.zip
   start ./honeyfold && finish 251
-  { echo "file audio/velvora.mod not found in the zipfile"
-    for m in basic3d.vs perlin.fs br.fs tex.fs spi.fs mix.fs credits.fs basic.fs perlin.vs basic.vs fond.fs; do
-      echo "file shaders/$m not found in the zipfile"; done; } | cmp -s - stdout || fail "not-found lines: $(cat stdout)"
+  printf 'file %s not found in the zipfile\n' audio/velvora.mod shaders/{basic3d.vs,perlin.fs,br.fs,tex.fs,spi.fs,mix.fs} \
+    shaders/{credits.fs,basic.fs,perlin.vs,basic.vs,fond.fs} | cmp -s - stdout || fail "not-found lines: $(cat stdout)"
   err_has "^Erreur lors du Mix_LoadMUS: "
 }
 row_empty_shaders_zip() {
@@ -69,11 +69,11 @@ row_garbage_module() {
 }
 row_bad_shader() {
   mkdir -p src && cp -r "$top/shaders" src/ && echo "this is not GLSL" >>src/shaders/mix.fs
-  make_zip shaders.zip $(shader_members)
+  make_zip shaders.zip $(cd "$top" && ls shaders/*)
   played && err_has "shaders/mix.fs does not compile" && err_has "error"
 }
 row_read_only_directory() {
-  has_root_mounts || return 0
+  has_root_mounts
   ran env -u DISPLAY ./honeyfold --gl4d-stills=0.1  # an earlier start's files
   status_is 0
   ran unshare -m sh -c 'mount --bind "$PWD" "$PWD" && mount -o remount,ro,bind "$PWD" && cd "$PWD" &&
@@ -83,41 +83,30 @@ row_read_only_directory() {
   [ -f ../still-000.500.png ] || fail "no frame from the earlier start's files"
 }
 row_full_disk() {
-  has_root_mounts || return 0
+  has_root_mounts
   ran unshare -m sh -c 'mkdir small && mount -t tmpfs -o size=200k tmpfs small && cp *.zip small/ && cd small &&
     env -u DISPLAY ../honeyfold --gl4d-stills=0.1 --gl4d-stills-dir=..; s=$?; ls -A audio shaders >../left 2>&1; exit $s'
   status_is 251
-  out_has "^ extracting: audio/velvora.mod$" && out_has "^error in writing extracted file$"
-  out_has "^ extracting: shaders/fond.fs$"
+  out_has "^ extracting: audio/velvora.mod$" && out_has "^error in writing extracted file$" && out_has "^ extracting: shaders/fond.fs$"
   ! grep -qE "velvora|\.part" left || fail "a partial file was left: $(cat left)"
 }
 row_resized_while_playing() {
   start ./honeyfold --gl4d-window --gl4d-gl-debug
-  for size in "1 1" "7680 4320" "1280 720"; do
-    sleep 1.5 && alive "before a resize to $size" && xdotool windowsize "$win" $size
+  for size in 1x1 7680x4320 1280x720; do  # X lets a window outgrow its screen
+    sleep 1.5 && alive "before a resize to $size"
+    xdotool windowsize --sync "$win" ${size/x/ } && xdotool getwindowgeometry "$win" | grep -q "Geometry: $size$" ||
+      fail "not resized to $size: $(xdotool getwindowgeometry "$win")"
   done
   sleep 1.5 && key q && finish 0
   err_has "^gl4d: GL debug: 0 errors"
 }
-row_stopped_in_a_transition() {
-  start ./honeyfold $small --gl4d-stats
-  sleep 8 && kill -STOP $pid && sleep 3 && kill -CONT $pid  # in row 1's 9 s fade
-  sleep 4 && alive "after it was stopped for 3 s in a transition"
-  key Escape && finish 0
-  ! grep -qE "^[0-9]+-[0-9]+ -- " stderr || fail "an overrun: $(cat stderr)"
-  grep -qE "^  1  noir > huit +[1-9]" stdout && grep -qE "^  2  huit +[1-9]" stdout ||
-    fail "the show did not go on from row 1 into row 2: $(grep -A4 '^row' stdout)"
-}
-row_escape_in_a_transition() {
-  # A sanitized build's leak check at exit is not the demo's time (the other rows keep it).
-  ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 start ./honeyfold $small && sleep 3 && key Escape && finish 0
-  echo "ended $elapsed s after the key"; is "$elapsed < 1.5" || fail "$elapsed s to end"
-}
 row_past_the_end() {
   ran env -u DISPLAY ./honeyfold --gl4d-benchmark --gl4d-size=64x36 --gl4d-fps=5 --gl4d-stop=208.46
   status_is 0
-  grep -qE "^after the show: 300 frames, 0 GL objects made, peak resident ([0-9.]+) MB at its end and \1 MB" stdout ||
-    fail "growing after the show: $(grep '^after' stdout)"
+  # Resident now, not peak, within 2 MB: runs grow 0.0 MB, 0.9 under ASan (its quarantine filling); a leak of
+  # 7 KB a frame (a 64 x 36 frame is 9 KB) crosses it.
+  sed -nE 's/^after the show: 300 frames, 0 GL objects made, resident ([0-9.]+) MB at its end and ([0-9.]+) MB .*/\1 \2/p' stdout >mb
+  read -r at_end at_last <mb && is "$at_last < $at_end + 2" || fail "growing after the show: $(grep '^after' stdout)"
 }
 row_many_starts() {
   local lane
@@ -130,21 +119,20 @@ row_many_starts() {
   done
   wait
   ! grep . status? || fail "$(cat status?)"
-  for p in $(pgrep -x honeyfold); do
-    [[ "$(readlink "/proc/$p/cwd")" != "$PWD"* ]] || fail "a demo is left running: $p"
-  done
+  for p in $(pgrep -x honeyfold || true); do [[ "$(readlink "/proc/$p/cwd")" != "$PWD"* ]] || fail "left running: $p"; done
   [ -z "$(ls -A tmp)" ] || fail "temporary files left: $(ls -A tmp)"
-  for lane in 1 2 3 4 5; do
-    [ "$(ls -A $lane | sort | tr '\n' ' ')" = "audio honeyfold music.zip shaders shaders.zip stderr stdout " ] ||
-      fail "left in the directory: $(ls -A $lane)"
-  done
+  left=$(for lane in 1 2 3 4 5; do echo $(ls -A $lane); done | sort -u)
+  [ "$left" = "audio honeyfold music.zip shaders shaders.zip stderr stdout" ] || fail "left in the directories: $left"
 }
 
 rows=${*:2}
 [ -n "$rows" ] || rows=$(declare -F | awk '$3 ~ /^row_/ { sub(/^row_/, "", $3); print $3 }')
-failed=""
+failed="" skipped=""
 for row in $rows; do
   mkdir "$dir/$row" && cp honeyfold music.zip shaders.zip "$dir/$row/"
-  if (cd "$dir/$row" && "row_$row"); then echo "ok: $row"; else failed="$failed $row"; fi
+  (cd "$dir/$row" && "row_$row") &  # in the background, not in a condition: errexit holds inside
+  status=0 && wait $! || status=$?
+  case $status in 0) echo "ok: $row" ;; 77) skipped="$skipped $row" ;; *) failed="$failed $row" ;; esac
 done
 [ -z "$failed" ] || fail "rows:$failed"
+[ -z "$skipped" ] || skip "rows:$skipped"
