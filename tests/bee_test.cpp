@@ -155,21 +155,8 @@ TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
   for (int software : {0, 1}) {
     gl4duSetSoftwareRasterizer(software);
     landscapeProgram = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
-    frame->bind();
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    gl4duBindMatrix("view");
-    gl4duLoadIdentityf();
-    gl4duLookAtf(0.3f, 0.6f, -5, 0.3f, 0.3f, -15, 0, 1, 0);
-    const GLfloat sun[4] = {0, 4000, 3, 1}, white[4] = {1, 1, 1, 1};
-    glUseProgram(landscapeProgram);
-    glUniform1i(glGetUniformLocation(landscapeProgram, "nbL"), 1);
-    glUniform4fv(glGetUniformLocation(landscapeProgram, "Lp"), 1, sun);
-    glUniform4fv(glGetUniformLocation(landscapeProgram, "Lc"), 1, white);
-    hf::world::grid(0.3f, 0, -5);
-    glDisable(GL_DEPTH_TEST);
-    paths[software] = frame->read();
+    paths[software] = stage({0.3f, 0.6f, -5}, {0.3f, 0.3f, -15}, {0, 1, 0}, landscapeProgram, 0,
+                            [&] { hf::world::grid(0.3f, 0, -5); });
   }
   gl4duSetSoftwareRasterizer(-1);
   landscapeProgram = made;
