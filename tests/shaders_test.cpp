@@ -3,7 +3,6 @@
 // variant), passes Khronos' reference compiler as GLSL 3.30 core: what one
 // driver forgives another may not.
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include <unistd.h>
@@ -15,42 +14,36 @@
 namespace {
 
 std::vector<std::pair<GLenum, std::string>> compiled;
-void keep(GLenum stage, const char *source) { compiled.emplace_back(stage, source); }
 
 struct Shaders : hf::GlTest {};
 
 TEST_F(Shaders, PassTheReferenceCompilerAsCompiled) {
   if (std::system("glslangValidator --version > /dev/null 2>&1")) {
-    const char *why = "glslangValidator (glslang-tools) is not installed";
-    std::printf("SKIP: %s\n", why);
-    if (std::getenv("CI") && std::string(std::getenv("CI")) == "true") FAIL() << why;
-    GTEST_SKIP() << why;
+    std::printf("SKIP: glslangValidator (glslang-tools) is not installed\n");
+    if (std::getenv("CI") && std::string(std::getenv("CI")) == "true") FAIL() << "skipped under CI";
+    GTEST_SKIP();
   }
-  gl4duSetShaderSink(keep);
+  gl4duSetShaderSink([](GLenum stage, const char *source) { compiled.emplace_back(stage, source); });
   for (int software : {0, 1}) {
     gl4duSetSoftwareRasterizer(software);
-    animationsInit();  // the defines the scenes give
+    animationsInit();  // with the defines the scenes give
     for (const auto &file : std::filesystem::directory_iterator("shaders"))
-      gl4duCreateProgram(((file.path().extension() == ".vs" ? "<vs>" : "<fs>") + file.path().string()).c_str(),
-                         nullptr);
+      gl4duCreateProgram(((file.path().extension() == ".vs" ? "<vs>" : "<fs>") + file.path().string()).c_str(), nullptr);
   }
   gl4duClean(GL4DU_FILTERS);
   gl4dfPrepare(64, 48);
-  gl4duSetShaderSink(nullptr);
-  gl4duSetSoftwareRasterizer(-1);
+  gl4duSetShaderSink(nullptr), gl4duSetSoftwareRasterizer(-1);
   EXPECT_GT(compiled.size(), 60u) << "the files twice over and every filter program";
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("shaders-" + std::to_string(getpid()));
+  const auto dir = std::filesystem::temp_directory_path() / ("shaders-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   std::string files;
   for (size_t i = 0; i < compiled.size(); ++i) {
-    const std::string name = (dir / std::to_string(i)).string() + (compiled[i].first == GL_VERTEX_SHADER ? ".vert" : ".frag");
-    std::ofstream(name) << compiled[i].second;
-    files += " " + name;
+    files += " " + (dir / std::to_string(i)).string() + (compiled[i].first == GL_VERTEX_SHADER ? ".vert" : ".frag");
+    std::ofstream(files.substr(files.rfind(' ') + 1)) << compiled[i].second;
   }
   const int status = std::system(("glslangValidator" + files + " > " + (dir / "log").string() + " 2>&1").c_str());
   std::ifstream in(dir / "log");
-  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(status, 0) << log;
+  EXPECT_EQ(status, 0) << std::string(std::istreambuf_iterator<char>(in), {});
   std::filesystem::remove_all(dir);
 }
 
