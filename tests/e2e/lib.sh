@@ -9,8 +9,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # skip <reason>: a check that cannot run here (status 77: ctest's skipped); under CI, where all can, a failure.
 skip() { echo "SKIP: $*"; [ "${CI:-}" != true ] || fail "skipped under CI: $*"; exit 77; }
 is() { awk "BEGIN { exit !($1) }"; }
+sum() { awk "BEGIN { print $* }"; }
 dir=$(mktemp -d "${TMPDIR:-/tmp}/honeyfold-e2e-XXXXXX")
-trap 'cd /; [ -z "${xserver:-}" ] || kill $xserver 2>/dev/null; rm -rf "$dir"' EXIT
+helpers=""  # servers a run starts (sound, compositor, recorder): ended with it
+trap 'cd /; kill ${xserver:-} $helpers 2>/dev/null || true; rm -rf "$dir"' EXIT
 # HONEYFOLD_SCREEN=WxH (from ctest): an X server of this run's own on the first display from 200 whose lock file it
 # takes (atomically: runs side by side never share one), answering before anything starts. Else the caller's display.
 if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
@@ -25,6 +27,18 @@ if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
 fi
 cp "$build/honeyfold" "$build/music.zip" "$build/shaders.zip" "$dir/"
 cd "$dir"
+# sound_server: a PulseAudio server of this run's own (started again by a second call), a null sink "hf" its only
+# output, which the demo plays to through SDL's own driver for it. As root it warns and runs.
+sound_server() {
+  export XDG_RUNTIME_DIR=$dir/run PULSE_SERVER=unix:$dir/run/pulse/native SDL_AUDIODRIVER=pulseaudio
+  mkdir -p -m 700 "$dir/run"
+  HOME=$dir env -u DISPLAY pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
+    -L "module-null-sink sink_name=hf rate=48000" -L "module-native-protocol-unix auth-anonymous=1" 2>>"$dir/pulse.log" &
+  pulse=$! helpers="$helpers $!"
+  until pactl info >/dev/null 2>&1; do kill -0 $pulse 2>/dev/null && sleep 0.1 || fail "no sound server: $(tail -n 3 "$dir/pulse.log")"; done
+}
+# level <from> <length> [effect...]: the RMS amplitude (0 to 1) of show.wav over that stretch (seconds, or sums).
+level() { sox show.wav -n trim "$(sum "$1")" "$(sum "$2")" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
 offline() { env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold "$@" >stdout 2>stderr; }
 
 # start <command...>: in the background, until its window shows (pid, win) or it ends.

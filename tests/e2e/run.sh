@@ -13,7 +13,6 @@ colours() {
     [[ $v =~ ^[0-9]+( [0-9]+){5}$ ]] || fail "no colours from $1: $v"
   echo "$v"
 }
-level() { sox show.wav -n trim "$1" "$2" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
 
 case $2 in
 keys)
