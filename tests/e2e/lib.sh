@@ -27,15 +27,30 @@ if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
 fi
 cp "$build/honeyfold" "$build/music.zip" "$build/shaders.zip" "$dir/"
 cd "$dir"
-# sound_server: a PulseAudio server of this run's own (started again by a second call), a null sink "hf" its only
-# output, which the demo plays to through SDL's own driver for it. As root it warns and runs.
+# sound_server: a PulseAudio server of this run's own, as a desktop user has one (started again by a second call):
+# its sockets, state and cookie in the current directory (the run's or a row's), no session bus, no autospawn, a null
+# sink "hf" its only output, which the demo plays to through SDL's own driver for it; answering before anything
+# starts. As root it warns and runs.
 sound_server() {
-  export XDG_RUNTIME_DIR=$dir/run PULSE_SERVER=unix:$dir/run/pulse/native SDL_AUDIODRIVER=pulseaudio
-  mkdir -p -m 700 "$dir/run"
-  HOME=$dir env -u DISPLAY pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
-    -L "module-null-sink sink_name=hf rate=48000" -L "module-native-protocol-unix auth-anonymous=1" 2>>"$dir/pulse.log" &
+  command -v pulseaudio >/dev/null && command -v pactl >/dev/null || skip "no pulseaudio (scripts/setup installs it)"
+  export XDG_RUNTIME_DIR=$PWD/run PULSE_RUNTIME_PATH=$PWD/run/pulse PULSE_SERVER=unix:$PWD/run/pulse/native \
+    PULSE_CLIENTCONFIG=$PWD/client.conf SDL_AUDIODRIVER=pulseaudio
+  mkdir -p -m 700 run && echo "autospawn = no" >client.conf
+  HOME=$PWD env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+    --use-pid-file=no --disable-shm=yes -L "module-null-sink sink_name=hf rate=48000" \
+    -L "module-native-protocol-unix auth-anonymous=1" 2>>pulse.log &
   pulse=$! helpers="$helpers $!"
-  until pactl info >/dev/null 2>&1; do kill -0 $pulse 2>/dev/null && sleep 0.1 || fail "no sound server: $(tail -n 3 "$dir/pulse.log")"; done
+  local i
+  for i in $(seq 200); do
+    pactl info >/dev/null 2>&1 && return
+    kill -0 $pulse 2>/dev/null && sleep 0.1 || break
+  done
+  skip "no sound server: $(tail -n 3 pulse.log)"
+}
+# none_left <dir>: no demo running from there.
+none_left() {
+  local p
+  for p in $(pgrep -x honeyfold || true); do [[ "$(readlink "/proc/$p/cwd")" != "$1"* ]] || fail "left running: $p"; done
 }
 # level <from> <length> [effect...]: the RMS amplitude (0 to 1) of show.wav over that stretch (seconds, or sums).
 level() { sox show.wav -n trim "$(sum "$1")" "$(sum "$2")" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
