@@ -1,38 +1,11 @@
 #!/usr/bin/env bash
 # The demo on the parts a desktop has: desktop.sh <build dir> <group> [row]
-#   heard    a PulseAudio server whose null sink is recorded: the show's first 48 s or so (up to the module, all it plays
-#            before) as a listener hears them, full screen on X, ended with q a second into the module (the fade at exit)
-#   lost     the sound server stopped once the show plays (gone), killed and started again (back); none at the start
-#            (absent)
+#   heard    a PulseAudio server's null sink recorded: the show's first 45 s or so (to the module: all it plays before)
+#            as a listener hears them, full screen on X, ended with q a second into the module (the fade at exit)
+#   lost     the sound server stopped once the show plays (gone), killed and started again (back), none at start (absent)
 #   wayland  a native Wayland client of weston: full screen, frames, keys ignored or ending it with 0, nothing left
 . "$(dirname "$0")/lib.sh"
 
-# module_heard: waits until the last second recorded, 30 s or more into the recording (past the drone, the snow and
-# the first beeps), holds the module: a level below 300 Hz, where the beeps are not. 300 s only bounds a show that
-# never gets there: the sound keeps real time, slow frames only delay the scenes' changes.
-module_heard() {
-  local n=192000 s
-  until s=$(stat -c %s show.raw) && [ "$s" -gt $((30 * n)) ] && is "$(tail -c $((n + s % 4)) show.raw | head -c $n |
-    sox -t raw -r 48000 -e signed -b 16 -c 2 - -n sinc -300 stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }') > 0.03"; do
-    alive; [ $SECONDS -lt 300 ] || fail "no module by 300 s"; sleep 0.2
-  done
-}
-
-# compositor: weston as a desktop's Wayland session, nested in this run's X server, its socket in this run's runtime
-# directory; once it shows its background (magenta: not the show's), screen is its X window. Its headless backend has
-# no seat, and SDL 2.26 crashes starting on a compositor without one.
-compositor() {
-  command -v weston >/dev/null && command -v weston-screenshooter >/dev/null || skip "no weston (scripts/setup installs it)"
-  printf '[shell]\nbackground-color=0xffff00ff\npanel-position=none\n' >weston.ini
-  weston --backend=x11-backend.so --use-pixman --socket=hf --width=640 --height=360 --idle-time=0 --debug \
-    -c "$PWD/weston.ini" 2>weston.log & helpers="$helpers $!"
-  local i
-  for i in $(seq 100); do
-    screen=$(xdotool search --classname "^weston" 2>/dev/null | head -n 1) && is "$(background) > 0.99" && return
-    kill -0 $! 2>/dev/null && sleep 0.2 || break
-  done
-  skip "no compositor: $(tail -n 3 weston.log)"
-}
 # background: the share of weston's background in a screenshot taken now (0 to 1; its pointer is drawn too)
 background() {
   WAYLAND_DISPLAY=hf weston-screenshooter >/dev/null 2>&1 && convert wayland-screenshot-*.png -fuzz 10% -fill black \
@@ -45,7 +18,13 @@ heard)
   parec -d hf.monitor --raw --format=s16le --rate=48000 --channels=2 --latency-msec=500 >show.raw & rec=$! helpers="$helpers $!"
   start ./honeyfold --gl4d-stats
   geometry=$(xdotool getwindowgeometry "$win") && grep -q "Geometry: 1920x1080" <<<"$geometry" || fail "not full screen: $geometry"
-  module_heard && sleep 1 && key q && finish 0 && sleep 1 && kill $rec
+  # Until the last second recorded, 30 s or more in (past the drone, the snow and the first beeps), holds the module:
+  # a level below 300 Hz, where the beeps are not. 300 s only bounds a show that never gets there.
+  until s=$(stat -c %s show.raw) && [ "$s" -gt 5760000 ] && is "$(tail -c $((192000 + s % 4)) show.raw | head -c 192000 |
+    sox -t raw -r 48000 -e signed -b 16 -c 2 - -n sinc -300 stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }') > 0.03"; do
+    alive; [ $SECONDS -lt 300 ] || fail "no module by 300 s"; sleep 0.2
+  done
+  sleep 1 && key q && finish 0 && sleep 1 && kill $rec
   grep -q "^ extracting: shaders/fond.fs$" stdout || fail "nothing extracted: $(cat stdout)"
   sox -t raw -r 48000 -e signed -b 16 -c 2 show.raw show.wav
   # Each 10 ms: the drone's start a (the stream's first sound), the first silent 0.3 s after 14 s, ended by the
@@ -56,35 +35,30 @@ heard)
     if (l < 0.001) { if (!q) q = t - 0.01 } else { if (a != "" && t > a + 14 && q && t - q > 0.3 && !b) { g = q; b = t - 0.01 } q = 0 }
     if (l > 0.001) e = t } END { print a, g, b, e, NR / 48000 }')
   [ -n "$b" ] || fail "no gap before the countdown: start $a, end $e"
-  d0=$(level "$a" 0.2) d1=$(level "$a + 1" 0.5) d14=$(level "$a + 13.5" 0.5) s14=$(level "$a + 13.5" 0.5 highpass 6000)
-  echo "heard: the drone from $a s of the recording: $d0 at once, $d1 at 1 s, $d14 at 13.5 s (above 6 kHz $s14)"
-  is "$d0 < $d1 / 2 && $d14 > 4 * $d1 && $d14 > 0.2" || fail "the drone does not rise from silence: $d0 $d1 $d14"
-  snow=$(level "$g - 1.3" 0.6 highpass 6000)
-  echo "heard: snow above 6 kHz $snow at $(sum "$g - $a - 1.3") s; silent from $(sum "$g - $a") s"
-  is "$snow > 20 * $s14 && $snow > 0.1" || fail "no snow over the drone before the gap: $s14 $snow"
   # The trace's first frame is at 25.76 s of the show's clock, which starts with the first frame, after the sound;
-  # live, the server's start and its underruns move the sound against that clock by up to a second or so.
-  quiet=$(level "$g + 0.02" "$b - $g - 0.04") beep=$(level "$b + 0.02" 0.15) gap=$(level "$b + 0.35" 0.5) next=$(level "$b + 1.02" 0.15)
+  # live, the server's start and its underruns move the sound against that clock by a second or so. The spiral's
+  # first frame, which starts the module, is 16 s later: a frame later still where frames are slow.
+  for m in $(LC_ALL=C seq "$b" 0.5 "$e"); do is "$(level "$m" 0.5 sinc -300) > 0.03" && break; done  # the module
   freq=$(sox show.wav -n remix 1 trim "$(sum "$b + 0.02")" 0.15 stat 2>&1 | awk '/^Rough +frequency/ { print $3 }')
-  echo "heard: the first beep at $(sum "$b - $a") s, $freq Hz: gap $quiet, beep $beep, between $gap, next $next"
-  is "$b - $g > 0.4 && $quiet < 0.001 && $beep > 0.5 && $gap < 0.01 && $next > 0.5" ||
-    fail "silence, beep, gap, beep a second on: $g-$b $quiet $beep $gap $next"
-  is "$b - $a > 24 && $b - $a < 30" || fail "the first beep at $(sum "$b - $a") s"
-  is "$freq > 870 && $freq < 890" || fail "the beep is at $freq Hz, not 880 Hz"
-  # The module (below 300 Hz, where the beeps are not) from the spiral's first frame, 16 s after the trace's.
-  for m in $(LC_ALL=C seq "$b" 0.5 "$e"); do is "$(level "$m" 0.5 sinc -300) > 0.03" && break; done
-  echo "heard: the module from $(sum "$m - $a") s; frames: $(grep -E "^  (6|7)  beep|^spi " stdout | tr -s ' ' | tr '\n' ';')"
-  is "$m - $b > 15.5" || fail "the module $(sum "$m - $b") s after the first beep"
-  # q a second into the module: a linear fall over a second, then nothing until the recording's end.
-  music=$(level "$e - 2.2" 1 sinc -300) before=$(level "$e - 2" 0.8) mid=$(level "$e - 0.7" 0.3) last=$(level "$e - 0.15" 0.15)
-  echo "heard: module below 300 Hz $music; the fade: $before, $mid half way, $last at its end, silent $(sum "$z - $e") s after"
-  is "$music > 0.03 && $mid < 0.8 * $before && $mid > 0.1 * $before && $last < 0.35 * $before && $z - $e > 0.3" ||
-    fail "module, before the fade, half way, the end, after: $music $before $mid $last $e-$z"
+  d0=$(level "$a" 0.2) d1=$(level "$a + 1" 0.5) d14=$(level "$a + 13.5" 0.5) s14=$(level "$a + 13.5" 0.5 highpass 6000)
+  snow=$(level "$g - 1.3" 0.6 highpass 6000) quiet=$(level "$g + 0.02" "$b - $g - 0.04") beep=$(level "$b + 0.02" 0.15)
+  gap=$(level "$b + 0.35" 0.5) next=$(level "$b + 1.02" 0.15) music=$(level "$e - 2.2" 1 sinc -300)
+  before=$(level "$e - 2" 0.8) mid=$(level "$e - 0.7" 0.3) last=$(level "$e - 0.15" 0.15)  # q: the fade
+  echo "heard (s from the first sound, at $a s): drone $d0 at once, $d1 at 1, $d14 at 13.5 (above 6 kHz $s14);" \
+    "snow $snow at $(sum "$g - $a - 1.3"); silent from $(sum "$g - $a"); beeps from $(sum "$b - $a"), $freq Hz, $beep," \
+    "$gap between, $next next; module from $(sum "$m - $a"), $music; fade $before, $mid, $last; $(sum "$z - $e") after"
+  grep -E "^  (6|7)  beep|^spi " stdout
+  is "$d0 < $d1 / 2 && $d14 > 4 * $d1 && $d14 > 0.2 && $snow > 20 * $s14 && $snow > 0.1" || fail "no drone or snow"
+  is "$b - $g > 0.4 && $quiet < 0.001 && $beep > 0.5 && $gap < 0.01 && $next > 0.5 && $freq > 870 && $freq < 890" ||
+    fail "no silence then 880 Hz beeps a second apart"
+  is "$b - $a > 24 && $b - $a < 30 && $m - $b > 15.5 && $music > 0.03" || fail "the beeps or the module out of time"
+  is "$mid < 0.8 * $before && $mid > 0.1 * $before && $last < 0.35 * $before && $z - $e > 0.3" || fail "no fade"
   ;;
 lost)
   sound_server
   if [ "$3" = absent ]; then kill $pulse && wait $pulse || true; start ./honeyfold && finish 252 && echo "ok: absent" && exit; fi
   start ./honeyfold --gl4d-window=320x180 --gl4d-stats
+  xdotool getwindowgeometry "$win" | grep -q "Geometry: 320x180" || fail "not a 320x180 window"
   until [ -n "$(pactl list short sink-inputs)" ]; do alive; [ $SECONDS -lt 60 ] || fail "no stream"; sleep 0.1; done
   if [ "$3" = gone ]; then kill $pulse; else kill -9 $pulse; fi  # stopped, or crashed and started again
   { wait $pulse || true; } 2>/dev/null
@@ -95,7 +69,15 @@ lost)
   grep -qE "^  1  noir > huit +[1-9]" stdout || fail "no frame after the server went: $(cat stdout)"
   ;;
 wayland)
-  sound_server && compositor
+  # weston as a desktop's session, nested in this run's X server (its headless backend has no seat, and SDL 2.26
+  # crashes starting on a compositor without one), its socket in this run's runtime directory, magenta behind.
+  sound_server && command -v weston-screenshooter >/dev/null || skip "no weston (scripts/setup installs it)"
+  printf '[shell]\nbackground-color=0xffff00ff\npanel-position=none\n' >weston.ini
+  weston --backend=x11-backend.so --use-pixman --socket=hf --width=640 --height=360 --idle-time=0 --debug \
+    -c "$PWD/weston.ini" 2>weston.log & helpers="$helpers $!"
+  until screen=$(xdotool search --classname "^weston" 2>/dev/null | head -n 1) && is "$(background) > 0.99"; do
+    kill -0 $! 2>/dev/null && [ $SECONDS -lt 30 ] || skip "no compositor: $(tail -n 3 weston.log)"; sleep 0.2
+  done
   WAYLAND_DISPLAY=hf SDL_VIDEODRIVER=wayland ./honeyfold --gl4d-stats >stdout 2>stderr & pid=$!
   until is "$(background) < 0.01"; do alive "before filling the screen"; sleep 0.2; done
   for k in a space Escape; do  # Escape in the first cross-fade, to the demo through the compositor

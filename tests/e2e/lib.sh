@@ -27,10 +27,9 @@ if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
 fi
 cp "$build/honeyfold" "$build/music.zip" "$build/shaders.zip" "$dir/"
 cd "$dir"
-# sound_server: a PulseAudio server of this run's own, as a desktop user has one (started again by a second call):
-# its sockets, state and cookie in the current directory (the run's or a row's), no session bus, no autospawn, a null
-# sink "hf" its only output, which the demo plays to through SDL's own driver for it; answering before anything
-# starts. As root it warns and runs.
+# sound_server: a PulseAudio server of this run's own (again on a second call), its sockets and state in the current
+# directory, no session bus, no autospawn, a null sink "hf" the output the demo plays to through SDL's own driver for
+# it; answering before anything starts. As root it warns and runs.
 sound_server() {
   command -v pulseaudio >/dev/null && command -v pactl >/dev/null || skip "no pulseaudio (scripts/setup installs it)"
   export XDG_RUNTIME_DIR=$PWD/run PULSE_RUNTIME_PATH=$PWD/run/pulse PULSE_SERVER=unix:$PWD/run/pulse/native \

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
 # The real executable's features: run.sh <build dir> <group>
-#   keys   full screen or a window of its size, keys ignored or ending it with 0
 #   show   the whole show captured small: its pictures row by row, its sound in step with them
 #   bench  the whole show timed with the GL debug context: the figures, no GL error
 . "$(dirname "$0")/lib.sh"
@@ -15,11 +14,6 @@ colours() {
 }
 
 case $2 in
-keys)  # full screen with q, and Escape after other keys, are desktop.sh's (heard, wayland)
-  keys="a space space q" live 0 ./honeyfold --gl4d-window=800x600 --gl4d-stats  # q after the first frames, even under load
-  grep -q "Geometry: 800x600" <<<"$geometry" || fail "not an 800x600 window: $geometry"
-  grep -q "^gl4d stats: [1-9][0-9]* frames shown" stdout && grep -q "^  0  noir " stdout || fail "no stats: $(cat stdout)"
-  ;;
 bench)
   offline --gl4d-benchmark=bench.json --gl4d-size=160x90 --gl4d-fps=15 --gl4d-gl-debug || fail "$(tail -n 3 stderr)"
   grep -q "^gl4d: GL debug: 0 errors" stderr || fail "GL errors: $(grep '^gl4d: GL' stderr)"
