@@ -27,13 +27,16 @@ heard)
   sleep 1 && key q && finish 0 && sleep 1 && kill $rec
   grep -q "^ extracting: shaders/fond.fs$" stdout || fail "nothing extracted: $(cat stdout)"
   sox -t raw -r 48000 -e signed -b 16 -c 2 show.raw show.wav
-  # Each 10 ms: the drone's start a (the stream's first sound), the first silent 0.3 s after 14 s, ended by the
-  # first beep b; the last sound e; the recording's end z. Show times below are from a.
+  # Each 10 ms: the drone's start a (the stream's first sound); the first beep b (a full-scale tone for 0.1 s, after
+  # 14 s, after a silence from g of 0.3 s or more: dropouts of a loaded machine's sound are neither); the last sound e;
+  # the recording's end z. Times printed are from a.
   read -r a g b e z < <(od -An -v -td2 -w4 show.raw | awk '{ s += $1 * $1 + $2 * $2 } NR % 480 == 0 {
     t = NR / 48000; l = sqrt(s / 960) / 32768; s = 0
     if (l > 0 && a == "") a = t - 0.01
-    if (l < 0.001) { if (!q) q = t - 0.01 } else { if (a != "" && t > a + 14 && q && t - q > 0.3 && !b) { g = q; b = t - 0.01 } q = 0 }
-    if (l > 0.001) e = t } END { print a, g, b, e, NR / 48000 }')
+    if (l > 0.001) e = t
+    if (n && ++n > 1) { m += l * l; if (n == 10) { if (!b && m / 9 > 0.42) { g = c; b = o } n = 0 } }
+    if (l < 0.001) { if (!q) q = t - 0.01 } else { if (a != "" && t > a + 14 && q && t - q > 0.3) { c = q; o = t - 0.01; n = 1; m = 0 } q = 0 }
+  } END { print a, g, b, e, NR / 48000 }')
   [ -n "$b" ] || fail "no gap before the countdown: start $a, end $e"
   # The trace's first frame is at 25.76 s of the show's clock, which starts with the first frame, after the sound;
   # live, the server's start and its underruns move the sound against that clock by a second or so. The spiral's
