@@ -43,10 +43,12 @@ heard)
   # first frame, which starts the module, is 16 s later: a frame later still where frames are slow.
   for m in $(LC_ALL=C seq "$b" 0.5 "$e"); do is "$(level "$m" 0.5 sinc -300) > 0.03" && break; done  # the module
   freq=$(sox show.wav -n remix 1 trim "$(sum "$b + 0.02")" 0.15 stat 2>&1 | awk '/^Rough +frequency/ { print $3 }')
-  d0=$(level "$a" 0.2) d1=$(level "$a + 1" 0.5) d14=$(level "$a + 13.5" 0.5) s14=$(level "$a + 13.5" 0.5 highpass 6000)
-  snow=$(level "$g - 1.3" 0.6 highpass 6000) quiet=$(level "$g + 0.02" "$b - $g - 0.04") beep=$(level "$b + 0.02" 0.15)
-  gap=$(level "$b + 0.35" 0.5) next=$(level "$b + 1.02" 0.15) music=$(level "$e - 2.2" 1 sinc -300)
-  before=$(level "$e - 2" 0.8) mid=$(level "$e - 0.7" 0.3) last=$(level "$e - 0.15" 0.15)  # q: the fade
+  l=(silence 1 0.01 0.1% -1 0.01 0.1%)  # what sounds: dropouts left out
+  d0=$(level "$a" 0.2) d1=$(level "$a + 1" 0.5 "${l[@]}") d14=$(level "$a + 13.5" 0.5 "${l[@]}")
+  s14=$(level "$a + 13.5" 0.5 "${l[@]}" highpass 6000) snow=$(level "$g - 1.3" 0.6 "${l[@]}" highpass 6000)
+  quiet=$(level "$g + 0.02" "$b - $g - 0.04") beep=$(level "$b + 0.02" 0.15 "${l[@]}") gap=$(level "$b + 0.35" 0.5)
+  next=$(level "$b + 1.02" 0.15 "${l[@]}") music=$(level "$e - 2.2" 1 "${l[@]}" sinc -300)
+  before=$(level "$e - 2" 0.8 "${l[@]}") mid=$(level "$e - 0.7" 0.3 "${l[@]}") last=$(level "$e - 0.15" 0.15 "${l[@]}")
   echo "heard (s from the first sound, at $a s): drone $d0 at once, $d1 at 1, $d14 at 13.5 (above 6 kHz $s14);" \
     "snow $snow at $(sum "$g - $a - 1.3"); silent from $(sum "$g - $a"); beeps from $(sum "$b - $a"), $freq Hz, $beep," \
     "$gap between, $next next; module from $(sum "$m - $a"), $music; fade $before, $mid, $last; $(sum "$z - $e") after"
