@@ -134,11 +134,9 @@ TEST_F(Bee, CullingChangesNoPixel) {
     hf::Picture seen[2];
     for (int on : {0, 1}) {
       hf::clockAt(origin, 8);  // the same moment: the clocks have not moved
-      frame->bind();
-      gl4dgSetCulling(on);
+      frame->bind(), gl4dgSetCulling(on);
       gl4duClean(GL4DU_FILTERS);  // the backdrop's scattering starts its sequence again
-      hf::world::wingPhase() = 0;
-      frames[i]();
+      hf::world::wingPhase() = 0, frames[i]();
       seen[on] = frame->read();
     }
     EXPECT_EQ(changed(seen[0], seen[1], 0), 0) << "frame " << i;
@@ -146,8 +144,7 @@ TEST_F(Bee, CullingChangesNoPixel) {
   }
 }
 
-// The far ground at grazing angles, filtered anisotropically by llvmpipe's
-// own sampler and by the shader's footprint probes: one picture.
+// The far ground at grazing angles through llvmpipe's anisotropic sampler and the shader's footprint.
 TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
   GLuint &landscapeProgram = hf::world::program(1);
   const GLuint made = landscapeProgram;
@@ -158,16 +155,14 @@ TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
     paths[software] = stage({0.3f, 0.6f, -5}, {0.3f, 0.3f, -15}, {0, 1, 0}, landscapeProgram, 0,
                             [&] { hf::world::grid(0.3f, 0, -5); });
   }
-  gl4duSetSoftwareRasterizer(-1);
-  landscapeProgram = made;
+  gl4duSetSoftwareRasterizer(-1), landscapeProgram = made;
   paths[0].save("tile-sampler"), paths[1].save("tile-footprint");
   for (int c = 0; c < 3; ++c) {
     std::vector<int> d;
     for (size_t i = c; i < paths[0].px.size(); i += 4) d.push_back(std::abs(paths[0].px[i] - paths[1].px[i]));
     std::sort(d.begin(), d.end());
     const double mean = std::accumulate(d.begin(), d.end(), 0.0) / d.size();
-    // Measured: means 1.0 to 1.3, 99th percentiles 16 to 22 (a single probe:
-    // 3.6 to 4.0 and 72 to 112, the far lines aliased).
+    // Measured: means 1.0 to 1.3, 99th percentiles 16 to 22 (one probe: 3.6 to 4.0, 72 to 112).
     EXPECT_LT(mean, 2.0) << "channel " << c;
     EXPECT_LE(d[d.size() * 99 / 100], 32) << "channel " << c << ", mean " << mean;
   }

@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
 # One picture on two drivers: drivers.sh <build dir>. A still in the middle of
-# every timeline row, 64 x 36 at 5 fps, by Mesa's llvmpipe twice and by its
-# softpipe (another rasteriser, sampler and shader compiler), compared row by
-# row. Some rows differ between two runs on one driver (the drone's noise is
-# seeded from the time of day, the wings' flutter shares the sound thread's
-# generator): the drivers may differ by about that, plus rasterisation noise.
+# every timeline row (window.cpp), 64 x 36 at 5 fps, by llvmpipe twice and by
+# softpipe, compared row by row (docs/testing.md, "Two drivers").
 . "$(dirname "$0")/lib.sh"
 
-# The middle of each row of the timeline (window.cpp), in seconds.
 times=0.5,5.5,15.52,23.29,25.64,25.75,33.76,45.76,54.76,60.76,75.26,89.01,90.76,92.76,94.76,96.76,98.26,99.76,
 times+=101.51,103.01,109.26,116.76,121.76,126.76,129.26,131.76,135.26,139.76,145.36
 for run in llvmpipe softpipe again; do
@@ -15,13 +11,10 @@ for run in llvmpipe softpipe again; do
     --gl4d-fps=5 --gl4d-stills-dir=$run || fail "$run: $(tail -n 3 stderr)"
 done
 
-# Faults found and left: the red dissolve (23.29 s) leaves red pixels on
-# softpipe, none on llvmpipe; the trace's trail (25.64, 33.76, 45.76 s),
-# faded by less than an 8-bit level a pass, dies out on softpipe.
+# Faults found and left (docs/testing.md): the red dissolve, the trace's trail.
 known=" 23.29 25.64 33.76 45.76 "
-
-# apart <png> <png>: the mean difference of the largest channel in levels,
-# and the per cent of pixels where it passes a tenth of the range.
+# apart <png> <png>: the largest channel's mean difference in levels, and the
+# per cent of pixels where it passes a tenth of the range.
 apart() {
   convert "$1" "$2" -compose difference -composite -fx 'max(r,max(g,b))' -colorspace gray d.png
   echo "$(convert d.png -format '%[fx:255*mean]' info:) $(convert d.png -threshold 10% -format '%[fx:100*mean]' info:)"
@@ -31,11 +24,9 @@ for t in ${times//,/ }; do
   f=$(printf 'still-%07.3f.png' "$t")
   read -r mean far < <(apart "llvmpipe/$f" "softpipe/$f")
   read -r noise noisefar < <(apart "llvmpipe/$f" "again/$f")
-  printf 'row at %6.2f s: drivers %5.2f levels, %5.2f %% apart; llvmpipe twice %5.2f, %5.2f %%\n' \
-    "$t" "$mean" "$far" "$noise" "$noisefar"
+  printf 'row at %6.2f s: drivers %5.2f levels, %5.2f %% apart; llvmpipe twice %5.2f, %5.2f %%\n' "$t" "$mean" "$far" "$noise" "$noisefar"
   is "$mean > 0" && identical=0
-  # One run against another is itself a sample of the noise: twice it.
-  is "$mean <= 2 * $noise + 3 && $far <= 2 * $noisefar + 5" && continue
+  is "$mean <= 2 * $noise + 3 && $far <= 2 * $noisefar + 5" && continue  # two runs: a sample of the noise
   case $known in *" $t "*) echo "  a known fault, left" ;; *) faults+=" $t" ;; esac
 done
 [ "$identical" = 0 ] || skip "softpipe drew the very pixels of llvmpipe: it did not run"
