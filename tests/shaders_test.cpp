@@ -9,7 +9,6 @@
 namespace {
 
 std::vector<std::pair<GLenum, std::string>> compiled;
-
 struct Shaders : hf::GlTest {};
 
 TEST_F(Shaders, PassTheReferenceCompilerAsCompiled) {
@@ -36,8 +35,7 @@ TEST_F(Shaders, PassTheReferenceCompilerAsCompiled) {
     std::ofstream(files.substr(files.rfind(' ') + 1)) << compiled[i].second;
   }
   const int status = std::system(("glslangValidator" + files + " > " + (dir / "log").string() + " 2>&1").c_str());
-  std::ifstream in(dir / "log");
-  EXPECT_EQ(status, 0) << std::string(std::istreambuf_iterator<char>(in), {});
+  EXPECT_EQ(status, 0) << std::ifstream(dir / "log").rdbuf();
   std::filesystem::remove_all(dir);
 }
 
