@@ -1,24 +1,47 @@
-// The bee world through what it draws: the backdrop, the landscape fixed in
-// the world and its colours, the bee's shape, the chase and opening cameras,
-// and the filters of the bee scenes.
+// The bee world through what it draws and sets over time on the manual clock:
+// the landscape, the bee and its wings, the chase rigs, their lights and sky,
+// the opening flight frame by frame, the filtered scenes against their rigs.
 #include <glm/glm.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include <cmath>
+#include <complex>
 #include <functional>
 
 #include "support/gl.h"
-#include "support/sound.h"
 #include "support/world.h"
 
 namespace {
 
 constexpr int FW = 192, FH = 108;
 
-glm::vec3 eye() {
+glm::mat4 view() {
   glm::mat4 v;
   gl4duGetMatrixData("view", glm::value_ptr(v));
-  return -glm::transpose(glm::mat3(v)) * glm::vec3(v[3]);
+  return v;
+}
+glm::vec3 eye() { return -glm::transpose(glm::mat3(view())) * glm::vec3(view()[3]); }
+glm::vec3 beeAt() { return glm::make_vec3(hf::world::bee()); }
+
+// Light sets: light 0's height, then the four lights' base colours.
+const float kX[13] = {40, 0.8f, 0.8f, 0.4f, 1, 1, 1, 1, 0.1f, 0.1f, 0.1f, 1, 0.1f};
+const float kY[13] = {4000, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 2, 2, 0.8f, 0.8f, 0.3f, 0.3f, 0.8f};
+
+// How far "Lp" and "Lc" on both lit programs are at clock t from light 0 over
+// the start, 1 to 3 circling the eye at heights h, their colours times k.
+double lightsOff(const float *set, double t, glm::vec3 eye, glm::vec3 h, float k) {
+  const double x[3] = {16.5 * std::cos(7 * t), 1 + 9.5 * std::cos(9 * t), -4 + 9.5 * std::cos(3 * t)};
+  const double z[3] = {-15 + 20.9 * std::sin(8 * t), 2 + 20.9 * std::sin(-12 * t), 10 + 20.9 * std::sin(6 * t)};
+  double off = 0;
+  for (int i = 0; i < 8; ++i) {
+    const int n = i % 4;
+    const auto p = hf::uniformFloats(hf::world::program(i / 4), ("Lp[" + std::to_string(n) + "]").c_str());
+    const auto c = hf::uniformFloats(hf::world::program(i / 4), ("Lc[" + std::to_string(n) + "]").c_str());
+    const glm::vec3 at = n ? glm::vec3(eye.x + x[n - 1], h[n - 1], eye.z + z[n - 1]) : glm::vec3(0, set[0], 3);
+    for (int j = 0; j < 3; ++j)
+      off = std::max<double>({off, std::fabs(p[j] - at[j]), 10 * std::fabs(c[j] - set[1 + 3 * n + j] * (n ? k : 1))});
+  }
+  return off;
 }
 
 struct Bee : hf::GlTest {
@@ -34,32 +57,39 @@ struct Bee : hf::GlTest {
     delete frame;
     hf::GlTest::TearDown();
   }
-  hf::Picture drawAt(void (*scene)(int), double t) {
+  float wings = 0;
+  // fresh: wings noted, scattering restarted; rewind() then redraws that moment.
+  hf::Picture drawAt(void (*scene)(int), double t, bool fresh = false) {
+    if (fresh) wings = hf::world::wingPhase(), gl4duClean(GL4DU_FILTERS);
     hf::clockAt(origin, t);
     frame->bind();
     scene(2);
     return frame->read();
   }
-  // A frame of the landscape alone, from above and behind (x, z), lit by
-  // one far sun only; the grid centred shift units further along x.
-  hf::Picture landscape(float x, float z, float sy, float shift = 0) {
+  void rewind() { hf::world::wingPhase() = wings, gl4duClean(GL4DU_FILTERS); }
+  // A frame cleared to grey, the eye at from looking at to, one far white sun
+  // on program p; draw() draws with depth and blending on.
+  hf::Picture stage(glm::vec3 from, glm::vec3 to, glm::vec3 up, GLuint p, float grey,
+                    const std::function<void()> &draw) {
     frame->bind();
-    glClearColor(0, 0, 0, 1);
+    glClearColor(grey, grey, grey, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    gl4duBindMatrix("view");
-    gl4duLoadIdentityf();
-    gl4duLookAtf(x, 1.5f, z + 4, x, 0.1f, z, 0, 1, 0);
+    glEnable(GL_DEPTH_TEST), glEnable(GL_BLEND);
+    gl4duBindMatrix("view"), gl4duLoadIdentityf();
+    gl4duLookAtf(from.x, from.y, from.z, to.x, to.y, to.z, up.x, up.y, up.z);
     const GLfloat sun[4] = {0, 4000, 3, 1}, white[4] = {1, 1, 1, 1};
-    const GLuint p = hf::world::program(1);
-    glUseProgram(p);
-    glUniform1i(glGetUniformLocation(p, "nbL"), 1);
+    glUseProgram(p), glUniform1i(glGetUniformLocation(p, "nbL"), 1);
     glUniform4fv(glGetUniformLocation(p, "Lp"), 1, sun);
     glUniform4fv(glGetUniformLocation(p, "Lc"), 1, white);
-    hf::world::grid(x + shift, sy, z + 4);
+    draw();
     glUseProgram(0);
-    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST), glDisable(GL_BLEND), glDisable(GL_CULL_FACE);
     return frame->read();
+  }
+  // The landscape alone from above and behind (x, z), the grid shift further.
+  hf::Picture landscape(float x, float z, float sy, float shift = 0) {
+    return stage({x, 1.5f, z + 4}, {x, 0.1f, z}, {0, 1, 0}, hf::world::program(1), 0,
+                 [&] { hf::world::grid(x + shift, sy, z + 4); });
   }
 };
 
@@ -69,29 +99,23 @@ double difference(const hf::Picture &a, const hf::Picture &b) {
   return d / a.px.size();
 }
 
-TEST_F(Bee, TheTiledGroundStaysInTheWorldWhileTheGridFollowsTheEye) {
-  const hf::Picture here = landscape(0.3f, -7, 0);
-  here.save("landscape");
-  EXPECT_LT(difference(here, landscape(0.3f, -9, 0)), 0.5) << "one tile on, the same flat ground";
-  EXPECT_LT(difference(here, landscape(2.3f, -7, 0)), 0.5) << "one tile aside, the same flat ground";
-  EXPECT_GT(difference(here, landscape(0.3f, -7.5f, 0)), 2.0) << "half a tile on, the lines have moved";
-}
-
 // Pixels where some channel differs by more than tolerance levels.
 int changed(const hf::Picture &a, const hf::Picture &b, int tolerance) {
   int n = 0;
   for (size_t i = 0; i < a.px.size(); i += 4)
-    for (int c = 0; c < 3; ++c)
-      if (std::abs(a.px[i + c] - b.px[i + c]) > tolerance) {
-        ++n;
-        break;
-      }
+    n += std::max({std::abs(a.px[i] - b.px[i]), std::abs(a.px[i + 1] - b.px[i + 1]),
+                   std::abs(a.px[i + 2] - b.px[i + 2])}) > tolerance;
   return n;
 }
 
-TEST_F(Bee, TheHillsStayPutWhileTheGridSlidesUnderThem) {
+TEST_F(Bee, TheTiledGroundAndTheHillsStayPutWhileTheGridFollowsTheEye) {
+  hf::Picture here = landscape(0.3f, -7, 0);
+  here.save("landscape");
+  EXPECT_LT(difference(here, landscape(0.3f, -9, 0)), 0.5) << "one tile on, the same flat ground";
+  EXPECT_LT(difference(here, landscape(2.3f, -7, 0)), 0.5) << "one tile aside, the same flat ground";
+  EXPECT_GT(difference(here, landscape(0.3f, -7.5f, 0)), 2.0) << "half a tile on, the lines have moved";
   const float spacing = 128.0f / 511.0f;
-  const hf::Picture here = landscape(0.3f, -7, 2);
+  here = landscape(0.3f, -7, 2);
   for (int k : {1, 3, 5, 8}) EXPECT_EQ(changed(here, landscape(0.3f, -7, 2, k * spacing), 16), 0) << "slid by " << k;
   // In flight the grid slides by every fraction of a spacing: the hills are
   // sampled elsewhere, within rasterisation noise.
@@ -139,32 +163,16 @@ TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
 TEST_F(Bee, TheReliefGrowsWithItsHeightAndTurnsBrownJustAboveTwo) {
   EXPECT_GT(difference(landscape(0, -3, 1), landscape(0, -3, 2)), 1.0) << "twice the height, other hills";
   for (float sy : {0.0f, 2.001f, 2.0011f, 2.5f}) {
-    const hf::Rgba ground = landscape(0, -3, sy).mean(0, 0, FW, FH / 3);
-    if (sy <= 2.001f)
-      EXPECT_GT(ground.b, ground.r + 20) << "blue at relief " << sy << ": " << ground;
-    else
-      EXPECT_GT(ground.r, ground.b + 5) << "brown at relief " << sy << ": " << ground;
+    const hf::Rgba g = landscape(0, -3, sy).mean(0, 0, FW, FH / 3);
+    EXPECT_GT(sy > 2.001f ? g.r - g.b - 5 : g.b - g.r - 20, 0)
+        << (sy > 2.001f ? "brown" : "blue") << " at " << sy << ": " << g;
   }
 }
 
-TEST_F(Bee, TheBeeIsAStripedBodyThreeTimesAsLongAsItIsWide) {
-  hf::world::bee()[2] = -5;
-  frame->bind();
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST), glEnable(GL_BLEND);
-  gl4duBindMatrix("view");
-  gl4duLoadIdentityf();
-  gl4duLookAtf(0, 2.5f, -5, 0, 0.1f, -5, 0, 0, -1);  // from straight above, head up the screen
-  const GLfloat sun[4] = {0, 4000, 3, 1}, white[4] = {1, 1, 1, 1};
-  glUseProgram(hf::world::program(0));
-  glUniform1i(glGetUniformLocation(hf::world::program(0), "nbL"), 1);
-  glUniform4fv(glGetUniformLocation(hf::world::program(0), "Lp"), 1, sun);
-  glUniform4fv(glGetUniformLocation(hf::world::program(0), "Lc"), 1, white);
-  hf::world::beeDraw(0);
-  glUseProgram(0);
-  glDisable(GL_DEPTH_TEST), glDisable(GL_BLEND), glDisable(GL_CULL_FACE);
-  const hf::Picture p = frame->read();
+// From behind, both wings at the bottom of their beat: bars 30 degrees down.
+TEST_F(Bee, TheBeeIsAStripedBodyThreeTimesAsLongAsItIsWideBeatingItsWingsThirtyDegreesEachWay) {
+  const auto bee = [] { hf::world::beeDraw(0); };
+  hf::Picture p = stage({0, 2.5f, 0}, {0, 0.1f, 0}, {0, 0, -1}, hf::world::program(0), 1, bee);  // head up
   p.save("bee-from-above");
   const std::array<int, 4> body = p.box([](const hf::Rgba &c) { return c.r > 60 && c.g < c.r / 3; });  // red stripes
   const double length = body[3] - body[1], width = body[2] - body[0];
@@ -173,83 +181,109 @@ TEST_F(Bee, TheBeeIsAStripedBodyThreeTimesAsLongAsItIsWide) {
   int stripes = 0;
   for (int y = body[1] + 1; y < body[3]; ++y) stripes += (p.at(FW / 2, y).r > 100) != (p.at(FW / 2, y - 1).r > 100);
   EXPECT_GE(stripes, 4) << "red and black bands along the body";
-}
-
-TEST_F(Bee, TheChaseFliesTheBeeOnAndWatchesFromBehindAndAbove) {
-  const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
-  const struct {
-    void (*rig)(const GLfloat *);
-    const GLfloat *p;
-    glm::vec3 offset;
-  } rigs[] = {{hf::world::subbeeX, zero, {0, 0.5f, 2}}, {hf::world::subbeeY, high, {0, 1.5f, 4}}};
-  for (const auto &r : rigs) {
-    hf::clockAt(origin, r.p == zero ? 0 : 10);
-    frame->bind();
-    r.rig(r.p);
-    const glm::vec3 bee(hf::world::bee()[0], hf::world::bee()[1], hf::world::bee()[2]);
-    const glm::vec3 seen = eye() - bee;
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(seen[i], r.offset[i], 1e-4) << "eye offset " << i;
-    hf::clockAt(origin, r.p == zero ? 0.5 : 10.5);
-    r.rig(r.p);
-    EXPECT_NEAR(hf::world::bee()[2], bee.z - 2.475f, 1e-4) << "4.95 units a second towards -z";
-    const hf::Rgba sky = frame->read().mean(0, FH - 10, FW, FH);
-    EXPECT_GT(sky.r + sky.g + sky.b, 30) << "the backdrop shows above the horizon: " << sky;
+  hf::world::wingPhase() = M_PI / 2;
+  p = stage({0, 0.1f, 1.5f}, {0, 0.1f, 0}, {0, 1, 0}, hf::world::program(0), 1, bee);
+  p.save("bee-from-behind");
+  for (int side : {-1, 1}) {  // the bar's axis from its pixels' second moments
+    std::complex<double> s = 0, s2 = 0, n = 0;
+    for (int k = 0; k < FW * FH; ++k) {
+      const std::complex<double> z(k % FW, k / FW);
+      if ((k % FW - FW / 2) * side > 24 && p.at(k % FW, k / FW).g < 200) n += 1, s += z, s2 += z * z;
+    }
+    EXPECT_NEAR(std::arg(s2 - s * s / n) * 90 / M_PI, -30 * side, 2) << "the wing on side " << side;
   }
 }
 
-TEST_F(Bee, TheOpeningFlightLooksDownThenClimbsToFourUnitsOverTheBee) {
-  drawAt(beebegin, 0);
-  glm::vec3 e = eye();
-  EXPECT_NEAR(e.y, 0.26652f, 1e-5);
-  EXPECT_NEAR(e.z, -0.26652f, 1e-5);
-  drawAt(beebegin, 2.5);
-  EXPECT_NEAR(eye().y, 0.26652f, 1e-5) << "still hovering at 2.5 s";
-  drawAt(beebegin, 5.829);
-  e = eye();
-  EXPECT_NEAR(e.y, 4.0f, 1e-3) << "at the top of the climb";
-  EXPECT_NEAR(e.z, 0.0f, 1e-4) << "straight over the bee";
+// Each rig flies the bee on, watches from behind and above under its lights.
+TEST_F(Bee, TheChaseFliesTheBeeOnAndWatchesFromBehindAndAboveUnderItsLights) {
+  const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
+  const std::tuple<void (*)(const GLfloat *), const GLfloat *, glm::vec3, const float *> rigs[] = {
+      {hf::world::subbeeY, high, {0, 1.5f, 4}, kY}, {hf::world::subbeeX, zero, {0, 0.5f, 2}, kX}};
+  for (const auto &[rig, p, offset, lights] : rigs) {
+    hf::clockAt(origin, 10 * (p == zero));
+    frame->bind();
+    rig(p);
+    const float z = beeAt().z;
+    hf::clockAt(origin, 10 * (p == zero) + 0.5);
+    gl4duClean(GL4DU_FILTERS);
+    rig(p);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(eye()[i] - beeAt()[i], offset[i], 1e-4) << "eye offset " << i;
+    EXPECT_NEAR(beeAt().z, z - 2.475f, 1e-4) << "4.95 units a second towards -z";
+    const glm::vec3 h = offset.y * glm::vec3(1, 3, 2) + glm::vec3(1.5f, 1, 0.9f);  // the lights' heights
+    EXPECT_LT(lightsOff(lights, 0.5, eye(), h, 0.5f + 3.633341f), 1e-3) << "its lights";
+  }
+  const auto top = [](hf::Picture p) { return p.px.erase(p.px.begin(), p.px.end() - FW * 16), p.h = 4, p; };
+  const hf::Picture sky = top(frame->read());  // subbeeX's, over the horizon
+  glClear(GL_COLOR_BUFFER_BIT), gl4duClean(GL4DU_FILTERS), hf::world::fond(0.5 + 1.633341);
+  EXPECT_EQ(changed(sky, top(frame->read()), 0), 0) << "the backdrop alone at the rig's time";
+  EXPECT_GT(sky.mean().r + sky.mean().g + sky.mean().b, 60) << "and lit: " << sky.mean();
 }
 
-// Mean absolute difference of horizontal neighbours: falls as a blur widens.
-double sharpness(const hf::Picture &p) {
-  double s = 0;
-  for (int y = 0; y < p.h; ++y)
-    for (int x = 1; x < p.w; ++x)
-      for (int c = 0; c < 3; ++c) s += std::abs(p.px[(y * p.w + x) * 4 + c] - p.px[(y * p.w + x - 1) * 4 + c]);
-  return s / (p.w * p.h);
+// The opening flight frame by frame: hover, climb, stutter, swing behind the bee,
+// flight against the drag (long frames), lights from 15.49 s, backdrop from 19.49.
+TEST_F(Bee, TheOpeningFlightFrameByFrame) {
+  std::vector<double> times = {0, 2.5, 5.829, 6.5, 7.936, 8.7, 9.5, 10.5, 11.5, 12.3, 12.45};
+  for (double t = 12.5; t < 22; t += 0.25) times.push_back(t);
+  glm::vec3 offset(0, 0.16652f, -0.26652f);  // the eye's, just over the bee
+  float z = 0, speed = 0, prev = 0;
+  for (const double t : times) {
+    SCOPED_TRACE(t);
+    const float wings = hf::world::wingPhase(), dt = static_cast<float>(t) - std::exchange(prev, t);
+    drawAt(beebegin, t);
+    if (t > 9.16 && t < 12.49)
+      offset += static_cast<float>(std::pow((t - 9.16) / 3.33, 2)) * (glm::vec3(0, 0.5f, 2) - offset);
+    if (t > 5.8 && t < 5.83) offset = {0, 3.9f, 0};  // the top of the climb
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(eye()[i] - beeAt()[i], offset[i], 1e-3) << "eye over the bee, " << i;
+    offset = eye() - beeAt();
+    if (t > 12.49) z -= speed * dt, speed += 1.5f * dt, speed -= 0.8f * speed * dt * speed * dt;
+    EXPECT_TRUE(t < 12.49 || std::fabs(view()[0][0] - 1) < 1e-3) << "upright behind the bee";
+    EXPECT_NEAR(beeAt().z, z, 1e-3) << "the bee's flight";
+    const double q = t > 5.83 ? std::pow((t - 5.83) / 3.33, 2) : 0, beat = (hf::world::wingPhase() - wings) / 2;
+    EXPECT_NEAR(beat, t > 9.16 ? M_PI / 3 + 0.025 : (0.1 * q + 0.9 * std::fabs(std::sin(2.5 * M_PI * q))) * M_PI / 3,
+                t > 9.16 ? 0.025 : 1e-4)
+        << "the wings' beat, stuttering, then fluttering";
+    const float f = t > 15.49 ? 0.5f * (static_cast<float>(t) - 15.49f) : 0;
+    EXPECT_LT(lightsOff(kX, t, eye(), {2, 1.5f, 1.4f}, f), 1e-3) << "the lights";
+    EXPECT_NEAR(hf::uniformFloats(hf::world::program(2), "temps")[0], std::max(0.0f, f - 2), 1e-4) << "backdrop's time";
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(GL_BLEND)) << "depth and blending as found";
+  }
 }
 
-TEST_F(Bee, EdgesAreInvertedInBee2AndNotInBee3) {
+// Edges inverted in bee2, not in bee3. bee4 lifts the bee by s1, s1 + s3 ahead
+// of its base, the eye s3 over it and 2 to 4 behind, the relief (t - 6)^0.9 <= 2.
+TEST_F(Bee, TheFilteredScenesEdgesInBee2AndBee3TheClimbInBee4ThenBee5UnfilteredAndBee6AndBee7Blurred) {
   const hf::Rgba light = drawAt(bee2, 0).mean(), dark = drawAt(bee3, 0).mean();
   EXPECT_GT(light.r + light.g + light.b, 3 * 170) << light;
   EXPECT_LT(dark.r + dark.g + dark.b, 3 * 85) << dark;
-}
-
-TEST_F(Bee, TheClimbsReliefStaysBlue) {
-  drawAt(bee4, 0);
-  drawAt(bee4, 9);
-  const std::array<GLfloat, 4> c = hf::uniformFloats(hf::world::program(1), "couleur");
-  EXPECT_GT(c[2], c[0]) << "the relief at its full height 2 is still the blue, tiled one";
-}
-
-TEST_F(Bee, Bee6AndBee7BlurTwoAndFourPixelsWiderEachSecond) {
-  // The chase frame scattered and blurred by a known radius, at time t.
-  auto reference = [&](double t, GLuint radius) {
-    const GLfloat high[4] = {0, 1, 2, 2.0011f};
-    hf::clockAt(origin, t);
-    frame->bind();
-    hf::world::subbeeY(high);
-    gl4dfScattering(frame->tex, frame->tex, 13, 0, 0, GL_FALSE);
-    gl4dfBlur(frame->tex, frame->tex, radius, 1, 0, GL_FALSE);
-    return sharpness(frame->read());
-  };
-  drawAt(bee6, 0);
-  drawAt(bee7, 0);
-  const double six = sharpness(drawAt(bee6, 5)), seven = sharpness(drawAt(bee7, 5));
-  const double r20 = reference(5, 20), r30 = reference(5, 30), r40 = reference(5, 40);
-  EXPECT_LT(std::fabs(six - r20), std::fabs(six - r30)) << six << " against " << r20 << " (20) and " << r30 << " (30)";
-  EXPECT_LT(std::fabs(seven - r30), std::fabs(seven - r20)) << seven << " against " << r30 << " (30) and " << r20;
-  EXPECT_LT(std::fabs(seven - r30), std::fabs(seven - r40)) << seven << " against " << r30 << " (30) and " << r40;
+  auto s = [](double t, double c) { return 1 / (1 + std::exp(-6 * (t - c) / c)); };
+  for (double t : {0.0, 1.0, 1.9, 3.0, 6.5, 7.5, 9.0}) {
+    SCOPED_TRACE(t);
+    const double s1 = 2.5 * s(t, 1.9), s3 = 3.5 * s(t, 3);
+    const hf::Picture climb = drawAt(bee4, t, true);
+    const glm::vec3 seen = eye() - beeAt();
+    EXPECT_NEAR(beeAt().y, 0.1 + s1, 1e-4) << "lifted";
+    EXPECT_NEAR(beeAt().z, -4.95 * t - s1 - s3, 1e-3) << "flown on and surged ahead";
+    EXPECT_NEAR(seen.y, s3 - s1 + 0.5, 1e-4) << "the eye over the base";
+    EXPECT_NEAR(seen.z, 2 + 2 * s(t, 1), 1e-4) << "and behind";
+    if (t < 6) continue;  // (earlier the eye's last bit still moves the tiles' edges)
+    const GLfloat p[4] = {0, seen.y - 0.5f, seen.z - 2, static_cast<float>(std::min(2.0, std::pow(t - 6, 0.9)))};
+    rewind(), hf::world::subbeeX(p);
+    gl4dfSobelSetResultMode(GL4DF_SOBEL_RESULT_INV_LUMINANCE), gl4dfSobelSetMixFactor(0.9f);
+    gl4dfSobelSetMixMode(GL4DF_SOBEL_MIX_ADD), gl4dfSobel(frame->tex, frame->tex, GL_FALSE);
+    EXPECT_EQ(changed(climb, frame->read(), 8), 0) << "relief " << p[3];
+  }
+  // bee5: its rig's frame alone; bee6, bee7: scattered, blurred 10 + 2 or 4 t.
+  const GLfloat high[4] = {0, 1, 2, 2.0011f};
+  const std::tuple<void (*)(int), double, GLuint> rows[] = {{bee5, 10, 0},    {bee6, 10, 10},   {bee7, 10, 10},
+                                                            {bee6, 12.6, 15}, {bee7, 12.6, 20}, {bee5, 15, 0},
+                                                            {bee6, 15, 20},   {bee7, 15, 30}};
+  for (const auto &[scene, t, radius] : rows) {
+    const hf::Picture seen = drawAt(scene, t, true);
+    rewind(), hf::world::subbeeY(high);
+    if (radius) gl4dfScattering(frame->tex, frame->tex, 13, 0, 0, GL_FALSE);
+    if (radius) gl4dfBlur(frame->tex, frame->tex, radius, 1, 0, GL_FALSE);
+    EXPECT_EQ(changed(seen, frame->read(), 0), 0) << "at " << t << " s, radius " << radius;
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "animations.h"
 #include "support/gl.h"
 #include "support/sound.h"
 
@@ -32,6 +33,11 @@ TEST(Drone, ClimbsSixteenABlockFromSilenceAndStopsAt10928) {
     const Sint16 expected = static_cast<Sint16>(std::min(16 * k, 10928));
     if (k <= 2 || k == 682 || k == 683 || k == 800) {
       EXPECT_TRUE(all(b, expected)) << "block " << k << ": " << b[0];
+    }
+    if (k == 0 || k == 100) {  // along noise(x, x / 2, 1 / 2) from 0, each step 5e-9 longer than the last
+      const auto &p = hf::sound::noisePath();
+      EXPECT_NEAR((p.back()[0] - p[0][0]) / 2047, 0.003 + (2048 * k + 1024) * 5e-9, 2e-5) << "block " << k;
+      for (const auto &a : p) ASSERT_TRUE(a[1] == a[0] / 2 && a[2] == 0.5 && (k || p[0][0] == 0)) << a[0] << ", " << a[1];
     }
   }
 }
@@ -69,29 +75,38 @@ struct Countdown : ::testing::Test {
   }
 };
 
-TEST_F(Countdown, BeepsOnceASecondIn880HzSineLeftCosineRight) {
-  for (double t : {0.3, 0.6, 1.3, 1.62, 5.45, 7.7}) {  // the clock only moves forward
+// The countdown as the show plays it, block after block, in mode 3 (the spiral's) from 16 s;
+// a block's level is the length of its first frame's (sine, cosine) pair.
+TEST_F(Countdown, BeatsEachSecondThenFasterFadingFrom16To30sOnOneClockThroughModes2And3) {
+  int begun[2] = {0, 0};  // beeps begun before 8 s, and from 8 to 16 s
+  bool sounding = false;
+  for (int k = 1; k * hf::sound::kBlockMs < 31000; ++k) {
+    const double t = k * hf::sound::kBlockMs / 1000, q = std::tan(M_PI * t);
+    if (t >= 16) ahSetStep(3);
     const Block b = at(t);
-    if (t - std::floor(t) < 0.5) {
-      EXPECT_TRUE(all(b, 0)) << "silent at " << t << " s";
-      continue;
+    const double level = std::hypot(b[0], b[1]) / 32767;
+    if (level > 0.01 && !sounding && t < 16) ++begun[t >= 8];
+    sounding = level > 0.01;
+    // For 8 s each second silent, full, then falling steeply in its last quarter; from 16 s each beat at ((30 - t) / 14)^1.2.
+    const double expected = t < 8   ? (q > 0 ? 0 : std::min(1.0, std::pow(-q, 100)))
+                            : t > 30 ? 0
+                                     : (t > 16.1 && sounding ? std::pow((30 - t) / 14, 1.2) : level);
+    ASSERT_NEAR(level, expected, t < 8 ? 2e-3 : 5e-3) << "at " << t << " s";
+    if (t < 8 && level > 0.999) {  // 880 Hz, sine on the left and cosine on the right
+      int crossings = 0;
+      for (size_t i = 2; i < b.size(); i += 2) crossings += (b[i - 2] < 0) != (b[i] < 0);
+      ASSERT_NEAR(crossings, 2 * 880 * 1024 / 48000.0, 1.5) << "sign changes of the left channel at " << t << " s";
+      for (size_t i = 0; i < b.size(); i += 2) ASSERT_NEAR(std::hypot(b[i], b[i + 1]), 32767, 3) << "frame " << i / 2;
     }
-    int crossings = 0;
-    for (size_t i = 2; i < b.size(); i += 2) crossings += (b[i - 2] < 0) != (b[i] < 0);
-    EXPECT_NEAR(crossings, 2 * 880 * 1024 / 48000.0, 1.5) << "sign changes of the left channel at " << t << " s";
-    for (size_t i = 0; i < b.size(); i += 2)
-      ASSERT_NEAR(std::hypot(b[i], b[i + 1]), 32767, 3) << "frame " << i / 2 << " at " << t << " s";
   }
+  EXPECT_EQ(begun[0], 8);
+  EXPECT_NEAR(begun[1], 44, 2) << "the beat's rate (1 at 8 s) grows every block by a step that grows: 44 beats by 16 s";
 }
 
-TEST_F(Countdown, ClampsAtFullScaleAndEndsForGoodAfterThirtySeconds) {
+TEST_F(Countdown, ClampsAtFullScale) {
   const Block loud = at(0.6, 32000);
   EXPECT_EQ(*std::max_element(loud.begin(), loud.end()), 32767);
   EXPECT_GT(*std::min_element(loud.begin(), loud.end()), -1000) << "no value wraps";
-  at(31.0, 1000);
-  EXPECT_TRUE(all(at(31.1, 1000), 1000));
-  ahSetStep(3);
-  EXPECT_TRUE(all(at(40.0, 1000), 1000));
 }
 
 TEST(PostMix, StepsOutsideTheDesignsLeaveTheBlockAlone) {
@@ -108,21 +123,15 @@ TEST(PostMix, ShutdownFadeLowersTheLimitLinearlyThenMutesForGood) {
   mixed();
   EXPECT_TRUE(all(mixed(), 32767));
   hf::sound::fadeSince(250, 1000);
-  EXPECT_NEAR(mixed()[0], 24575, 50);
+  EXPECT_TRUE(all(mixed(), 24575)) << "a quarter of the way: 0.75 x 32767";
   hf::sound::fadeSince(1000, 1000);
   EXPECT_TRUE(all(mixed(), 0));
   EXPECT_TRUE(all(mixed(), 0)) << "the level stays 0 once the fade is over";
 }
 
 TEST(Measures, MeanAndPathLengthOfThePublishedBlock) {
-  struct Case {
-    Block values;
-    float average;
-    int pathLength;
-  };
-  Block alternating(2048);
-  for (size_t i = 0; i < alternating.size(); ++i) alternating[i] = i % 2 ? -1000 : 1000;
-  const Case cases[] = {{Block(2048, 500), 500.0f, 0}, {alternating, 0.0f, 2000}, {{7}, 7.0f, 0},
+  struct Case { Block values; float average; int pathLength; };
+  const Case cases[] = {{Block(2048, 500), 500.0f, 0}, {{1000, -1000, 1000, -1000}, 0.0f, 2000}, {{7}, 7.0f, 0},
                         {{0, 5, 1}, 2.0f, 4},          {{32767, -32768}, -0.5f, 65535}};
   for (const Case &c : cases) {
     Block v = c.values;
@@ -134,7 +143,7 @@ TEST(Measures, MeanAndPathLengthOfThePublishedBlock) {
   EXPECT_EQ(ahPathLength(), 0);
 }
 
-// What the current row's scene hears: the processed block, inside state 1.
+// What the current row's scenes hear (a cross-fade passes it on): the processed block, in state 1.
 std::vector<float> heard;
 void listener(int state) {
   if (state == 1) heard.push_back(ahAverage());
@@ -143,14 +152,14 @@ void listener(int state) {
 class Hearing : public hf::GlTest {};
 
 TEST_F(Hearing, ScenesHearEveryBlockInTheirAudioUpdate) {
-  static GL4DHanime table[] = {{1000, listener, nullptr, nullptr}, {0, nullptr, nullptr, nullptr}};
+  static GL4DHanime table[] = {{1000, listener, listener, fondu}, {0, nullptr, nullptr, nullptr}};
   gl4dhInit(table, 8, 8, nullptr);
   hf::sound::reset(1.0);
   gl4dhDraw();
   ahSetStep(2);  // before its first beep the countdown leaves the block as it is
   mixed(321);
   mixed(-5);
-  EXPECT_EQ(heard, (std::vector<float>{321.0f, -5.0f}));
+  EXPECT_EQ(heard, (std::vector<float>{321.0f, 321.0f, -5.0f, -5.0f}));
   EXPECT_EQ(ahGetAudioStream(), nullptr);
   EXPECT_EQ(ahGetAudioStreamLength(), 0);
 }
@@ -160,7 +169,10 @@ bool waitForMusic(bool playing) {
   return (Mix_PlayingMusic() != 0) == playing;
 }
 
-TEST(Module, StartsInStepThreeAndIsStartedAgainWhenItStops) {
+TEST(Module, StartsInStepThreeAndIsStartedAgainWhenItStopsOrEndsWith253WithoutModSupport252WithoutADevice) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT((hf::failStartUps = true, ahInitAudio("audio/velvora.mod")), testing::ExitedWithCode(253), "Mix_Init: ");
+  EXPECT_EXIT((setenv("SDL_AUDIODRIVER", "none", 1), ahInitAudio("audio/velvora.mod")), testing::ExitedWithCode(252), "");
   ahInitAudio("audio/velvora.mod");
   EXPECT_TRUE(waitForMusic(false)) << "the module waits for its step";
   ahSetStep(3);
@@ -181,7 +193,7 @@ TEST(ImprovedNoise, ZeroOnTheLatticeContinuousInValueAndSlopeAcrossCells) {
     EXPECT_NEAR(n(k - e), n(k + e), 1e-5) << "value across x = " << k;
     EXPECT_NEAR((n(k - e) - n(k - 2 * e)) / e, (n(k + 2 * e) - n(k + e)) / e, 1e-3) << "slope across x = " << k;
     spread = std::max(spread, std::fabs(n(k + 0.5)));
-    EXPECT_EQ(n(k + 0.3), n(k + 0.3));
+    EXPECT_NEAR(n(k + 0.3 - 256), n(k + 0.3), 1e-12) << "cells repeat every 256, below 0 too: x = " << k - 255.7;
   }
   EXPECT_GT(spread, 0.01) << "a field, not a constant";
   for (int i = 0; i < 1000; ++i) EXPECT_LE(std::fabs(hf::sound::improvedNoise(i * 0.37, i * 0.11, -i * 0.23)), 1.1);

@@ -76,6 +76,12 @@ Picture readTexture(GLuint tex, GLenum target) {
   return p;
 }
 
+double meanDifference(const Picture &a, const Picture &b) {
+  double d = 0;
+  for (size_t i = 0; i < a.px.size(); ++i) d += std::abs(a.px[i] - b.px[i]);
+  return d / a.px.size();
+}
+
 Frame::Frame(int w, int h) : w(w), h(h) {
   tex = makeTexture(w, h);
   glGenRenderbuffers(1, &depth);

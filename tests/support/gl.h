@@ -39,6 +39,8 @@ struct Picture {
 // A texture of w x h RGBA8 texels (data may be null), NEAREST, CLAMP_TO_EDGE.
 GLuint makeTexture(int w, int h, const std::uint8_t *rgba = nullptr);
 Picture readTexture(GLuint tex, GLenum target = GL_TEXTURE_2D);
+// Mean absolute difference of two pictures' bytes, 0 to 255.
+double meanDifference(const Picture &a, const Picture &b);
 
 // What the scene manager gives a scene: a framebuffer with an RGBA8 colour
 // texture and a depth buffer, bound with the viewport covering it.
@@ -55,8 +57,10 @@ struct Frame {
 // the origin of a scene's time. clockAt(origin, s) sets origin + s seconds.
 double freshClock();
 void clockAt(double origin, double seconds);
-// SDL_GetTicks() reads the manual clock while this is set (support/ticks.cpp).
-extern bool ticksFollowClock;
+// For the executable's own library functions (support/library.cpp): SDL's ticks follow the
+// manual clock; TTF_Init and Mix_Init fail; the filters' calls are appended ("scatter 21 blur 16 ").
+extern bool ticksFollowClock, failStartUps;
+extern std::string filterCalls;
 
 GLint uniformInt(GLuint program, const char *name);
 std::array<GLfloat, 4> uniformFloats(GLuint program, const char *name);
