@@ -64,6 +64,7 @@ struct LayerSession {
   VideoCapture capture;
   std::unique_ptr<ProgressBar> progress;
   bool over = false, soundLost = false, failed = false;
+  bool madeStillsDir = false;  // by this run: removed again if the run leaves it empty
   std::atomic<bool> releaseFromSound{false};
   bool releaseFromFrames = false;
 };
@@ -276,21 +277,19 @@ bool configureSession(int argc, char **argv) {
   s.offline = opt.offline();
   if (!s.offline) return true;
   // Every output checked now, not after the whole render.
-  if ((opt.takingStills() && !prepareStillsDirectory(opt.stillsDir, &error)) ||
-      (!opt.benchmarkPath.empty() && !canWriteWhole(opt.benchmarkPath, &error))) {
+  if (opt.capturing() && !onPath("ffmpeg"))
+    error = "--gl4d-capture needs the ffmpeg program (Debian: apt-get install ffmpeg)";
+  else if (!opt.benchmarkPath.empty())
+    canWriteWhole(opt.benchmarkPath, &error);
+  if (error.empty() && opt.capturing()) s.capture.prepare(opt.capturePath, &error);
+  if (error.empty() && opt.takingStills()) prepareStillsDirectory(opt.stillsDir, &s.madeStillsDir, &error);
+  if (!error.empty()) {
+    abandonSession();
     std::fprintf(stderr, "gl4d: %s\n", error.c_str());
     return false;
   }
   std::string soundFile = "/dev/null";
   if (opt.capturing()) {
-    if (!onPath("ffmpeg")) {
-      std::fprintf(stderr, "gl4d: --gl4d-capture needs the ffmpeg program (Debian: apt-get install ffmpeg)\n");
-      return false;
-    }
-    if (!s.capture.prepare(opt.capturePath, &error)) {
-      std::fprintf(stderr, "gl4d: %s\n", error.c_str());
-      return false;
-    }
     soundFile = s.capture.soundFile();
     std::signal(SIGPIPE, SIG_IGN);  // a dead ffmpeg shows as a failed write
   }
@@ -309,8 +308,11 @@ bool configureSession(int argc, char **argv) {
 }
 
 void abandonSession() {
-  layerSession.capture.abandon();
-  layerSession.offline = false;
+  LayerSession &s = layerSession;
+  s.capture.abandon();
+  if (s.madeStillsDir) rmdir(s.opt.stillsDir.c_str());
+  s.madeStillsDir = false;
+  s.offline = false;
 }
 
 bool offlineSession() { return layerSession.offline; }
@@ -423,6 +425,7 @@ void finishSession(int status) {
   std::string error;
   if (whole && writeOutputs(&error)) return;
   s.capture.abandon();
+  if (s.madeStillsDir) rmdir(s.opt.stillsDir.c_str());  // only when empty: whole stills stay
   if (status != 0 || s.failed || offlineStopSignal) return;  // its own status, and message
   // The program was ending well, but what it asked the layer for is not
   // whole: that is a failure. Exit handlers cannot call exit.

@@ -13,8 +13,9 @@
 
 namespace gl4d {
 
-bool prepareStillsDirectory(const std::string &dir, std::string *error) {
-  if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST) {
+bool prepareStillsDirectory(const std::string &dir, bool *made, std::string *error) {
+  *made = mkdir(dir.c_str(), 0777) == 0;
+  if (!*made && errno != EEXIST) {
     *error = "cannot make the directory " + dir + ": " + std::strerror(errno);
     return false;
   }

@@ -8,9 +8,10 @@
 
 namespace gl4d {
 
-// Before the window: the directory is made if missing; a plain file there,
-// or a directory we cannot write into, is refused with a reason.
-bool prepareStillsDirectory(const std::string &dir, std::string *error);
+// Before the window: the directory is made if missing (*made then true); a
+// plain file there, or a directory we cannot write into, is refused with a
+// reason.
+bool prepareStillsDirectory(const std::string &dir, bool *made, std::string *error);
 
 // The still asked for at show time askedMs, from w x h RGBA8 pixels read
 // back bottom-up.

@@ -46,7 +46,7 @@ show)
     fail "stills: $(tail -n 3 stderr)"
   # time, region (x y w h of 96 x 54), what it shows (r g b means, R G B maxima)
   while read -r t x y w h want; do
-    c=$(colours "stills/$(printf 'still-%07.3f.png' "$t")" "$x" "$y" "$w" "$h")
+    c=$(colours "stills/$("$top/scripts/still-name" "$t")" "$x" "$y" "$w" "$h")
     read -r r g b R G B <<<"$c"
     awk -v r="$r" -v g="$g" -v b="$b" -v R="$R" -v G="$G" -v B="$B" "BEGIN { exit !($want) }" ||
       fail "at $t s the frame is ($r $g $b, at most $R $G $B) where $want"
