@@ -224,7 +224,7 @@ const char *layerOptionsHelp() {
          "                          with the row and scene it came in, and their count at the end\n"
          "  --gl4d-window[=WxH]     play in a resizable desktop window (default 1280x720)\n"
          "  --gl4d-quality=fast|final  a capture's encoding: fast (the default, for previews) or final\n"
-         "                          (slower, about half the size: the file to keep)\n"
+         "                          (slower and finer: the file to keep and upload)\n"
          "  --gl4d-silent           a capture without a sound track (else a sound that cannot keep up\n"
          "                          with the frames is an error)\n"
          "  --gl4d-seed=N           the program's random seed (default: the time of day live, 1 offline,\n"
