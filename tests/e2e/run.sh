@@ -17,7 +17,7 @@ colours() {
 comma() {
   [ -d "$dir/locales/de_DE.UTF-8" ] || { mkdir -p "$dir/locales" && localedef -i de_DE -f UTF-8 "$dir/locales/de_DE.UTF-8" 2>/dev/null; } ||
     skip "no de_DE.UTF-8 locale (localedef failed)"
-  LOCPATH=$dir/locales LC_ALL=de_DE.UTF-8 "$@"
+  LOCPATH=$dir/locales LC_ALL=de_DE.UTF-8 "$@"  # a program: the shell's own locale stays
 }
 decode=scale=in_color_matrix=bt709:in_range=tv:out_range=pc:flags=accurate_rnd+full_chroma_int
 frame_at() { awk -v t="$1" 'BEGIN { printf "%d", t * 30 + 0.5 }'; }  # the frame at show time t, 30 fps
@@ -35,7 +35,8 @@ keys)
   grep -q "^gl4d stats: [1-9][0-9]* frames shown" stdout && grep -q "^  0  noir " stdout || fail "no stats: $(cat stdout)"
   ;;
 bench)  # under a decimal-comma locale: the layer's numbers and the scripts' stay the C locale's
-  comma offline --gl4d-benchmark=bench.json --gl4d-size=160x90 --gl4d-fps=15 --gl4d-gl-debug || fail "$(tail -n 3 stderr)"
+  comma env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold --gl4d-benchmark=bench.json --gl4d-size=160x90 --gl4d-fps=15 \
+    --gl4d-gl-debug >stdout 2>stderr || fail "$(tail -n 3 stderr)"
   grep -q "^gl4d: GL debug: 0 errors" stderr || fail "GL errors: $(grep '^gl4d: GL' stderr)"
   [ "$(grep -cE '^ +[0-9]+  [a-z0-9 >]+ +[0-9]+ ' stdout)" -eq 29 ] || fail "not 29 rows: $(cat stdout)"
   grep -q '^start-up: .*first frame done at' stdout && grep -q '^memory: peak resident' stdout || fail "$(cat stdout)"
