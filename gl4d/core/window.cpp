@@ -61,6 +61,13 @@ bool handleEvent(const SDL_Event &e) {
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) reportResize();
       break;
+    case SDL_AUDIODEVICEREMOVED:
+      // An open output lost (its sound server stopped): SDL goes on calling
+      // the program's audio callback at its rate, into nothing, and an open
+      // device never comes back; the show goes on in silence.
+      if (!e.adevice.iscapture)
+        std::fprintf(stderr, "gl4d: the sound output is gone; the show goes on without sound\n");
+      break;
     default:
       break;
   }

@@ -9,8 +9,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # skip <reason>: a check that cannot run here (status 77: ctest's skipped); under CI, where all can, a failure.
 skip() { echo "SKIP: $*"; [ "${CI:-}" != true ] || fail "skipped under CI: $*"; exit 77; }
 is() { awk "BEGIN { exit !($1) }"; }
+sum() { awk "BEGIN { print $* }"; }
 dir=$(mktemp -d "${TMPDIR:-/tmp}/honeyfold-e2e-XXXXXX")
-trap 'cd /; [ -z "${xserver:-}" ] || kill $xserver 2>/dev/null; rm -rf "$dir"' EXIT
+helpers=""  # servers a run starts (sound, compositor, recorder): ended with it
+trap 'cd /; kill ${xserver:-} $helpers 2>/dev/null || true; rm -rf "$dir"' EXIT
 # HONEYFOLD_SCREEN=WxH (from ctest): an X server of this run's own on the first display from 200 whose lock file it
 # takes (atomically: runs side by side never share one), answering before anything starts. Else the caller's display.
 if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
@@ -25,6 +27,32 @@ if [ -n "${HONEYFOLD_SCREEN:-}" ]; then
 fi
 cp "$build/honeyfold" "$build/music.zip" "$build/shaders.zip" "$dir/"
 cd "$dir"
+# sound_server: a PulseAudio server of this run's own (again on a second call), its sockets and state in the current
+# directory, no session bus, no autospawn, a null sink "hf" the output the demo plays to through SDL's own driver for
+# it; answering before anything starts. As root it warns and runs.
+sound_server() {
+  command -v pulseaudio >/dev/null && command -v pactl >/dev/null || skip "no pulseaudio (scripts/setup installs it)"
+  export XDG_RUNTIME_DIR=$PWD/run PULSE_RUNTIME_PATH=$PWD/run/pulse PULSE_SERVER=unix:$PWD/run/pulse/native \
+    PULSE_CLIENTCONFIG=$PWD/client.conf SDL_AUDIODRIVER=pulseaudio
+  mkdir -p -m 700 run && echo "autospawn = no" >client.conf
+  HOME=$PWD env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS pulseaudio -n --daemonize=no --exit-idle-time=-1 \
+    --use-pid-file=no --disable-shm=yes -L "module-null-sink sink_name=hf rate=48000" \
+    -L "module-native-protocol-unix auth-anonymous=1" 2>>pulse.log &
+  pulse=$! helpers="$helpers $!"
+  local i
+  for i in $(seq 200); do
+    pactl info >/dev/null 2>&1 && return
+    kill -0 $pulse 2>/dev/null && sleep 0.1 || break
+  done
+  skip "no sound server: $(tail -n 3 pulse.log)"
+}
+# none_left <dir>: no demo running from there.
+none_left() {
+  local p
+  for p in $(pgrep -x honeyfold || true); do [[ "$(readlink "/proc/$p/cwd")" != "$1"* ]] || fail "left running: $p"; done
+}
+# level <from> <length> [effect...]: the RMS amplitude (0 to 1) of show.wav over that stretch (seconds, or sums).
+level() { sox show.wav -n trim "$(sum "$1")" "$(sum "$2")" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
 offline() { env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold "$@" >stdout 2>stderr; }
 
 # start <command...>: in the background, until its window shows (pid, win) or it ends.

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # The real executable's features: run.sh <build dir> <group>
-#   keys   full screen or a window of its size, keys ignored or ending it with 0
-#   show   the whole show captured small: its pictures row by row, its sound
+#   show   the whole show captured small: its pictures row by row, its sound in step with them
 #   bench  the whole show timed with the GL debug context: the figures, no GL error
 . "$(dirname "$0")/lib.sh"
 
@@ -13,6 +12,7 @@ colours() {
     [[ $v =~ ^[0-9]+( [0-9]+){5}$ ]] || fail "no colours from $1: $v"
   echo "$v"
 }
+
 # comma <command...>: under de_DE.UTF-8 (made here where the system has none).
 comma() {
   [ -d "$dir/locales/de_DE.UTF-8" ] || { mkdir -p "$dir/locales" && localedef -i de_DE -f UTF-8 "$dir/locales/de_DE.UTF-8" 2>/dev/null; } ||
@@ -21,19 +21,8 @@ comma() {
 }
 decode=scale=in_color_matrix=bt709:in_range=tv:out_range=pc:flags=accurate_rnd+full_chroma_int
 frame_at() { awk -v t="$1" 'BEGIN { printf "%d", t * 30 + 0.5 }'; }  # the frame at show time t, 30 fps
-level() { sox show.wav -n trim "$1" "$2" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
 
 case $2 in
-keys)
-  for end in q Escape; do  # 3 s in: in the first cross-fade
-    keys="a space $end" live 0 ./honeyfold
-    grep -q "Geometry: 1920x1080" <<<"$geometry" || fail "not full screen: $geometry"
-    grep -q "^ extracting: shaders/fond.fs$" stdout || fail "nothing extracted: $(cat stdout)"
-  done
-  keys="a space space q" live 0 ./honeyfold --gl4d-window=800x600 --gl4d-stats  # q after the first frames, even under load
-  grep -q "Geometry: 800x600" <<<"$geometry" || fail "not an 800x600 window: $geometry"
-  grep -q "^gl4d stats: [1-9][0-9]* frames shown" stdout && grep -q "^  0  noir " stdout || fail "no stats: $(cat stdout)"
-  ;;
 bench)  # under a decimal-comma locale: the layer's numbers and the scripts' stay the C locale's
   comma env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold --gl4d-benchmark=bench.json --gl4d-size=160x90 --gl4d-fps=15 \
     --gl4d-gl-debug >stdout 2>stderr || fail "$(tail -n 3 stderr)"
@@ -49,10 +38,11 @@ bench)  # under a decimal-comma locale: the layer's numbers and the scripts' sta
   ;;
 show)
   # The opening captured with its sound at 30 fps (so that a frame falls in
-  # the figure's last 40 ms), the rest of the show in stills at 10 fps.
-  offline --gl4d-capture=show.mp4 --gl4d-stop=50 --gl4d-size=96x54 --gl4d-fps=30 --gl4d-stills=0.5,12,23,25.74,30 \
+  # the figure's last 40 ms) to the countdown's start, the rest of the show
+  # in stills at 10 fps. What a listener hears of it is desktop.sh's (heard).
+  offline --gl4d-capture=show.mp4 --gl4d-stop=31 --gl4d-size=96x54 --gl4d-fps=30 --gl4d-stills=0.5,12,23,25.74,30 \
     --gl4d-stills-dir=stills || fail "capture: $(tail -n 3 stderr)"
-  grep -q "show.mp4: 1500 frames at 30 fps (50.000 s), sound 50.000 s" stderr || fail "$(tail -n 1 stderr)"
+  grep -q "show.mp4: 930 frames at 30 fps (31.000 s), sound 31.000 s" stderr || fail "$(tail -n 1 stderr)"
   offline --gl4d-size=96x54 --gl4d-fps=10 --gl4d-stills=55,65,90,94.5,110,120,146 --gl4d-stills-dir=stills ||
     fail "stills: $(tail -n 3 stderr)"
   # time, region (x y w h of 96 x 54), what it shows (r g b means, R G B maxima)
@@ -83,16 +73,10 @@ EOF
     read -r R G B _ <<<"$(colours "stills/$("$top/scripts/still-name" "$t")" 0 0 96 54)"
     is "($r - $R) ^ 2 <= 4 && ($g - $G) ^ 2 <= 4 && ($b - $B) ^ 2 <= 4" || fail "at $t s the video is $r $g $b, the still $R $G $B"
   done
+  # The sound in step with the pictures: silence under the green screen, the first beep with the trace.
   ffmpeg -v error -nostdin -y -i show.mp4 -vn -ac 2 -ar 48000 show.wav || fail "no sound track"
-  d1=$(level 1 0.5) d14=$(level 14 0.5) s14=$(level 14 0.5 highpass 6000) s24=$(level 24.5 0.5 highpass 6000)
-  is "$d14 > 4 * $d1 && $d14 > 0.2" || fail "the drone does not rise: $d1 $d14"
-  is "$s24 > 20 * $s14 && $s24 > 0.1" || fail "no snow over the drone: $s14 $s24"
-  quiet=$(level 25.95 0.2) beep=$(level 26.3 0.15) gap=$(level 26.8 0.3) low=$(level 30 4 sinc -300)
-  is "$quiet < 0.001 && $beep > 0.5 && $gap < 0.01 && $low < 0.01" || fail "silence, beep, gap: $quiet $beep $gap $low"
-  freq=$(sox show.wav -n remix 1 trim 26.3 0.15 stat 2>&1 | awk '/^Rough +frequency/ { print $3 }')
-  is "$freq > 870 && $freq < 890" || fail "the beep is at $freq Hz, not 880 Hz"
-  music=$(level 46 4 sinc -300)
-  is "$music > 0.03" || fail "no music under the countdown after the spiral starts: $music"
+  quiet=$(level 25.95 0.2) beep=$(level 26.3 0.15) low=$(level 29 1.5 sinc -300)
+  is "$quiet < 0.001 && $beep > 0.5 && $low < 0.01" || fail "silence, beep, no module yet: $quiet $beep $low"
   ;;
 *) fail "no group $2" ;;
 esac

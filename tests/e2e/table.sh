@@ -90,7 +90,8 @@ row_full_disk() {
   out_has "^ extracting: audio/velvora.mod$" && out_has "^error in writing extracted file$" && out_has "^ extracting: shaders/fond.fs$"
   ! grep -qE "velvora|\.part" left || fail "a partial file was left: $(cat left)"
 }
-row_resized_while_playing() {
+row_resized_while_playing() {  # playing to a sound server, as on a desktop
+  sound_server
   start ./honeyfold --gl4d-window --gl4d-gl-debug
   for size in 1x1 7680x4320 1280x720; do  # X lets a window outgrow its screen
     sleep 1.5 && alive "before a resize to $size"
@@ -164,7 +165,7 @@ row_many_starts() {
   done
   wait
   ! grep . status? || fail "$(cat status?)"
-  for p in $(pgrep -x honeyfold || true); do [[ "$(readlink "/proc/$p/cwd")" != "$PWD"* ]] || fail "left running: $p"; done
+  none_left "$PWD"
   [ -z "$(ls -A tmp)" ] || fail "temporary files left: $(ls -A tmp)"
   left=$(for lane in 1 2 3 4 5; do echo $(ls -A $lane); done | sort -u)
   [ "$left" = "audio honeyfold music.zip shaders shaders.zip stderr stdout" ] || fail "left in the directories: $left"
@@ -175,7 +176,8 @@ rows=${*:2}
 failed="" skipped=""
 for row in $rows; do
   mkdir "$dir/$row" && cp honeyfold music.zip shaders.zip "$dir/$row/"
-  (cd "$dir/$row" && "row_$row") &  # in the background, not in a condition: errexit holds inside
+  # In the background, not in a condition: errexit holds inside; the servers a row starts end with it.
+  (cd "$dir/$row" && trap 'kill $helpers 2>/dev/null || true' EXIT && "row_$row") &
   status=0 && wait $! || status=$?
   case $status in 0) echo "ok: $row" ;; 77) skipped="$skipped $row" ;; *) failed="$failed $row" ;; esac
 done

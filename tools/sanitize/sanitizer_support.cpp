@@ -25,6 +25,8 @@ extern "C" const char *__lsan_default_suppressions() {
          "leak:libEGL_mesa\n"
          "leak:libglapi\n"
          "leak:libX11\n"
+         "leak:libwayland-client\n"
+         "leak:libdecor\n"
          "leak:libxcb\n"
          "leak:libdbus\n"
          "leak:libfontconfig\n"
