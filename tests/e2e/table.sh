@@ -139,6 +139,7 @@ EOF
 row_interrupted() {
   set -m  # a process group for each run
   while read -r sig want args; do
+    rm -f stderr  # not the last run's frames: a signal before env resets SIGINT would be ignored
     env --default-signal=INT -u DISPLAY ./honeyfold $args >stdout 2>stderr & pid=$!
     until grep -q ' frames ' stderr; do alive "before SIG$sig"; sleep 0.1; done
     if [ "$sig" = INT ]; then kill -INT -- -$pid; else kill -TERM $pid; fi
