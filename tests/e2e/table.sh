@@ -141,7 +141,7 @@ row_interrupted() {
   while read -r sig want args; do
     rm -f stderr  # not the last run's frames: a signal before env resets SIGINT would be ignored
     env --default-signal=INT -u DISPLAY ./honeyfold $args >stdout 2>stderr & pid=$!
-    until grep -q ' frames ' stderr; do alive "before SIG$sig"; sleep 0.1; done
+    until grep -qs ' frames ' stderr; do alive "before SIG$sig"; sleep 0.1; done
     if [ "$sig" = INT ]; then kill -INT -- -$pid; else kill -TERM $pid; fi
     status=0 && wait $pid || status=$?
     status_is "$want" && err_has "^gl4d: stopped by SIG$sig after [0-9]+ of [0-9]+ frames"
