@@ -1,18 +1,21 @@
 // Improved gradient noise (Perlin 2002) behind the sound's drone. The hash
 // table is not the reference permutation: it is 256 independent draws of the
-// system generator, made at the first call.
+// system generator, made at the first call, seeded by the window library
+// (the time of day live; a fixed seed offline, so that two captures of the
+// show are the same).
 #include "ImprovedNoise.h"
 
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
+
+#include "gl4d/seed.h"
 
 // Hash table; entry i + 256 repeats entry i so corner lookups never wrap.
 static int p[512];
 static int firstTime = 1;
 
 static void fillTable(void) {
-  srand(static_cast<unsigned>(time(nullptr)));
+  srand(gl4duwRandomSeed());
   for (int i = 0; i < 256; ++i) {
     // rand() spans 0 .. 2^31 - 1: scale to 0 .. 255.
     const int e = static_cast<int>(rand() * 4.656612873077393e-10 * 256.0);

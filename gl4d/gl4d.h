@@ -11,5 +11,6 @@
 #include "gl4d/scenes.h"
 #include "gl4d/clean.h"
 #include "gl4d/png.h"
+#include "gl4d/seed.h"
 
 #endif

@@ -43,6 +43,8 @@ extern double phaseMs[kPhases];
 struct RowInfo {
   double startMs, endMs;
   void *first, *second;
+  std::string firstName, secondName;  // "" for none
+  std::string scenes() const { return firstName + (secondName.empty() ? "" : " > " + secondName); }  // "bee5 > bee6"
 };
 std::vector<RowInfo> tableRows();
 // A function's name as the program's symbols give it ("bee2"), else its address.

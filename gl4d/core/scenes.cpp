@@ -14,15 +14,16 @@
 #include <string>
 #include <vector>
 
-#include "gl4d/offline/capture.h"
 #include "gl4d/clock.h"
 #include "gl4d/core/internal.h"
+#include "gl4d/offline/session.h"
 
 namespace {
 
 struct Manager {
   std::atomic<GL4DHanime *> table{nullptr};  // read by the audio thread too
   std::vector<GLuint> rowStarts;  // cumulative start of each row, ms
+  std::vector<std::string> firstNames, secondNames;  // the rows' scenes, by name ("" for none)
   GLuint width = 0, height = 0;
   GLuint fbo = 0, colorTex = 0, depthRb = 0;
   bool started = false;
@@ -101,9 +102,13 @@ void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void
   m.height = height;
   m.rowStarts.clear();
   GLuint start = 0;
+  m.firstNames.clear();
+  m.secondNames.clear();
   for (GL4DHanime *row = table; row && row->duration; ++row) {
     m.rowStarts.push_back(start);
     start += row->duration;
+    m.firstNames.push_back(row->first ? gl4d::functionName(reinterpret_cast<void *>(row->first)) : "");
+    m.secondNames.push_back(row->second ? gl4d::functionName(reinterpret_cast<void *>(row->second)) : "");
   }
   gl4d::noteShowLength(start);
   m.started = false;
@@ -161,11 +166,15 @@ void gl4dhDraw(void) {
   m.currentRow.store(r, std::memory_order_relaxed);
   bindFrame();
   if (r >= 0) {
+    // Named after its scenes, so that a frame debugger shows which row drew what.
+    static const bool groups = epoxy_gl_version() >= 43 || epoxy_has_gl_extension("GL_KHR_debug");
+    if (groups) glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, static_cast<GLuint>(r), -1, gl4d::rowScenes(r).c_str());
     const GL4DHanime &row = table[r];
     if (row.mix)
       row.mix(row.first, row.second, row.duration, elapsed, 2);
     else if (row.first)
       row.first(2);
+    if (groups) glPopDebugGroup();
   }
   if (!gl4d::offlineSession()) present();  // offline frames are read from the framebuffer
   glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
@@ -196,7 +205,8 @@ std::vector<gl4d::RowInfo> gl4d::tableRows() {
   const GL4DHanime *table = m.table.load(std::memory_order_relaxed);
   for (size_t i = 0; table && i < m.rowStarts.size(); ++i)
     rows.push_back({static_cast<double>(m.rowStarts[i]), static_cast<double>(m.rowStarts[i] + table[i].duration),
-                    reinterpret_cast<void *>(table[i].first), reinterpret_cast<void *>(table[i].second)});
+                    reinterpret_cast<void *>(table[i].first), reinterpret_cast<void *>(table[i].second),
+                    m.firstNames[i], m.secondNames[i]});
   return rows;
 }
 
@@ -215,10 +225,9 @@ std::string gl4d::functionName(void *f) {
 }
 
 std::string gl4d::rowScenes(int row) {
-  const std::vector<RowInfo> rows = tableRows();
-  if (row < 0 || row >= static_cast<int>(rows.size())) return "";
-  const RowInfo &r = rows[static_cast<size_t>(row)];
-  return functionName(r.first) + (r.second ? " > " + functionName(r.second) : "");
+  if (row < 0 || row >= static_cast<int>(m.rowStarts.size())) return "";
+  const auto r = static_cast<size_t>(row);
+  return m.firstNames[r] + (m.secondNames[r].empty() ? "" : " > " + m.secondNames[r]);
 }
 
 void gl4d::releaseScenes() {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "gl4d/core/internal.h"
-#include "gl4d/offline/capture.h"
+#include "gl4d/offline/session.h"
 
 namespace {
 
@@ -21,15 +21,18 @@ WindowState w;
 
 // Registered at creation, so it runs after every exit handler the program
 // registers later: those still have a current context, and a capture can be
-// written out once the program has closed its sound.
-void closeWindow() {
-  gl4d::finishSession();
+// written out once the program has closed its sound. on_exit rather than
+// atexit: whether the program is ending well decides what an offline run
+// leaves behind.
+void closeWindow(int status, void *) {
+  gl4d::finishSession(status);
   gl4d::reportGlDebug();
   if (w.context) SDL_GL_DeleteContext(w.context);
   if (w.window) SDL_DestroyWindow(w.window);
   w.context = nullptr;
   w.window = nullptr;
   SDL_Quit();
+  gl4d::endByStopSignal();
 }
 
 // SDL falls back to its offscreen driver when no display answers; a demo
@@ -94,7 +97,7 @@ GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, in
     return GL_FALSE;
   }
   static bool registered = false;
-  if (!registered) registered = std::atexit(closeWindow) == 0;
+  if (!registered) registered = on_exit(closeWindow, nullptr) == 0;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

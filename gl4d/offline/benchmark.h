@@ -1,7 +1,9 @@
 // --gl4d-benchmark: the whole show played offline as fast as it goes, each
-// frame timed (GPU time from timer queries where the driver has them, else
-// wall time between two glFinish), and the figures people compare between
-// runs: per row, per scene, the start-up, memory, GL objects made late.
+// frame timed in wall time (glFinish to glFinish) and, where the driver has
+// timer queries, in GPU time; the figures people compare between runs: per
+// row, per scene, the start-up, memory, GL objects made late. The
+// benchmark's own work (its reference pass, its textures and buffers) is
+// done after the last frame, outside every figure of the show.
 #pragma once
 
 #include <string>
@@ -10,19 +12,17 @@ namespace gl4d {
 
 // The context exists: GL objects are counted from now on.
 void benchmarkContextMade();
-// Before the first frame: the reference pass (one texel sampled and written
-// per pixel of the frame) is timed, the timers made.
-void benchmarkStart(int width, int height);
+// Before the first frame: the timer query, if the driver has them.
+void benchmarkStart(int width, int height, int fps, std::uint64_t frames);
 void benchmarkFrameBegin();
 void benchmarkFrameEnd(double showMs);
 // After the last frame, while the show's objects all exist: the texture
-// memory, the reference pass once more.
+// memory and the peak resident size; then the reference pass (one texel
+// sampled and written per pixel of the frame) is made and timed.
 void benchmarkLastFrame();
-// The figures on stdout, and as JSON to path unless it is empty.
-void benchmarkReport(const std::string &path, int width, int height, int fps);
-
-// --gl4d-stats: a live frame was shown; at the end, the table.
-void statsFrameShown();
-void statsReport();
+// The figures on stdout, and as JSON to path unless it is empty (under a
+// temporary name, renamed once whole). False, with a reason, when the file
+// cannot be written.
+bool benchmarkReport(const std::string &path, std::string *error);
 
 }  // namespace gl4d

@@ -1,46 +1,47 @@
-// Offline runs: a capture to video and/or stills, frames made one by one on
-// the manual clock with the sound in lock-step. The window, the loop and the
-// scene manager call these; nothing here is exported.
+// --gl4d-capture: the frames go through ffmpeg into a working directory
+// beside the output (.gl4d-capture-XXXXXX); at the end the show's span of
+// the sound is cut out of the disk driver's file and muxed in, and the
+// result is renamed over the output: a capture cut short or failed leaves
+// nothing at the asked path.
 #pragma once
 
-#include <SDL2/SDL.h>
-#include <epoxy/gl.h>
+#include <cstdint>
+#include <string>
+
+#include "gl4d/offline/options.h"
+#include "gl4d/offline/video.h"
 
 namespace gl4d {
 
-// Before SDL starts: reads the layer's options from the program's command
-// line and sets an offline run up. Prints the options and exits for
-// --gl4d-help; false, after a message on stderr, for bad options.
-bool configureSession(int argc, char **argv);
-// The window creation failed after configureSession: drop what it made.
-void abandonSession();
-bool offlineSession();
-// An offline run's window: hidden, at the frame size when one was given.
-void offlineWindow(int *width, int *height, Uint32 *flags);
+struct CaptureSound {
+  bool include = false;  // false: a video without sound track (--gl4d-silent)
+  std::uint64_t blocksSeen = 0, startupBlocks = 0;  // blocks of the disk driver's file that reached the layer
+  std::uint64_t keepFrames = 0;                     // sound frames of the show to keep
+};
 
-// The scene manager's frame size: an offline run's own size replaces it.
-void sceneFrameSize(GLuint *width, GLuint *height);
-// The length of the scene manager's table, the default end of a capture.
-void noteShowLength(double ms);
-// Sound thread, at the end of every gl4dhUpdateWithAudio.
-void afterSoundBlock();
+class VideoCapture {
+ public:
+  // Before the window: path must name a file, not a directory, in a
+  // directory that exists and that we can write into; the working
+  // directory is made there. False with a reason otherwise.
+  bool prepare(const std::string &path, std::string *error);
+  // Where SDL's disk audio driver is to write the program's sound.
+  std::string soundFile() const { return workPath("sound.raw"); }
 
-// The loop, around each display call of an offline run: false when the
-// run is over (the loop then returns).
-bool beginOfflineFrame();
-void endOfflineFrame();
-// A live run given --gl4d-stop: true once the show has played that long.
-bool liveStopReached();
-// A live run given --gl4d-window: a resizable desktop window of that size.
-void liveWindow(int *width, int *height, Uint32 *flags);
-bool glDebugAsked();
-// The context exists (benchmarks count the GL objects made from then on).
-void contextMade();
-// A live frame was shown (after its swap): --gl4d-stats times it.
-void liveFrameShown();
+  bool start(int w, int h, int fps, VideoQuality quality, std::string *error);
+  bool write(const std::uint8_t *rgba) { return video_.write(rgba); }
+  void endFrames() { video_.endInput(); }
+  // The capture of frames frames made whole at its path; *summary says what it holds.
+  bool finish(std::uint64_t frames, int fps, const CaptureSound &sound, std::string *summary, std::string *error);
+  // Nothing at the path: the encoder stopped, the working directory removed.
+  void abandon();
 
-// The window's last exit handler: writes the capture out (the sound file is
-// complete only once the program has closed its audio).
-void finishSession();
+ private:
+  std::string workPath(const char *name) const { return workDir_ + "/" + name; }
+  void removeWorkDir();
+
+  std::string path_, workDir_;
+  VideoEncoder video_;
+};
 
 }  // namespace gl4d

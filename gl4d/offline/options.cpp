@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gl4d/offline/c_locale.h"
+
 namespace gl4d {
 
 namespace {
@@ -40,6 +42,14 @@ bool parseInt(const std::string &text, int lo, int hi, int *v) {
   const long n = std::strtol(text.c_str(), nullptr, 10);
   if (n < lo || n > hi) return false;
   *v = static_cast<int>(n);
+  return true;
+}
+
+bool parseSeed(const std::string &text, unsigned *seed) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long long n = std::strtoull(text.c_str(), nullptr, 10);
+  if (n > 0xFFFFFFFFull) return false;
+  *seed = static_cast<unsigned>(n);
   return true;
 }
 
@@ -96,6 +106,16 @@ bool apply(const std::string &name, const std::string &value, LayerOptions *out,
   } else if (name == "caller-dir") {
     if (value.empty() || value[0] != '/') return fail(error, opt + " takes an absolute directory, not \"" + value + "\"");
     out->callerDir = value;
+  } else if (name == "quality") {
+    if (value != "fast" && value != "final")
+      return fail(error, opt + " takes fast (previews) or final (the file to keep), not \"" + value + "\"");
+    out->quality = value == "fast" ? VideoQuality::kFast : VideoQuality::kFinal;
+  } else if (name == "silent") {
+    out->silent = true;
+  } else if (name == "seed") {
+    if (!parseSeed(value, &out->seed))
+      return fail(error, opt + " takes a whole number from 0 to 4294967295, not \"" + value + "\"");
+    out->seedGiven = true;
   } else if (name == "stop") {
     if (!parseSeconds(value, &out->stopMs) || out->stopMs <= 0.0)
       return fail(error, opt + " takes a show time in seconds above 0, not \"" + value + "\"");
@@ -103,13 +123,15 @@ bool apply(const std::string &name, const std::string &value, LayerOptions *out,
   return true;
 }
 
-bool takesNoValue(const std::string &name) { return name == "help" || name == "stats" || name == "gl-debug"; }
+bool takesNoValue(const std::string &name) {
+  return name == "help" || name == "stats" || name == "gl-debug" || name == "silent";
+}
 // Their value, when given, follows '=': the next word is the program's.
 bool takesOptionalValue(const std::string &name) { return name == "benchmark" || name == "window"; }
 
 bool known(const std::string &name) {
   for (const char *n : {"capture", "stills", "stills-dir", "fps", "size", "stop", "help", "benchmark", "stats",
-                        "gl-debug", "window", "caller-dir"})
+                        "gl-debug", "window", "caller-dir", "quality", "silent", "seed"})
     if (name == n) return true;
   return false;
 }
@@ -134,9 +156,13 @@ bool check(LayerOptions *out, std::string *error) {
   }
   if (out->benchmark && (out->capturing() || out->takingStills()))
     return fail(error, "--gl4d-benchmark times frames alone: not with --gl4d-capture or --gl4d-stills");
-  // H.264 in yuv420p halves the colour planes: even sides only.
-  if (out->capturing() && (out->width % 2 || out->height % 2))
-    return fail(error, "a video's frame size must be even in both directions (--gl4d-size)");
+  if (!out->capturing() && (out->silent || out->quality != VideoQuality::kFast))
+    return fail(error, std::string(out->silent ? "--gl4d-silent" : "--gl4d-quality") + " needs --gl4d-capture");
+  // The scene manager's own size is checked once it is known.
+  if (out->capturing() && out->width) {
+    const std::string problem = videoSizeProblem(out->width, out->height, out->fps);
+    if (!problem.empty()) return fail(error, problem + " (--gl4d-size, --gl4d-fps)");
+  }
   if (out->stopMs > 0.0 && out->takingStills() && out->stillsMs.back() >= out->stopMs)
     return fail(error, "a still is asked for at or after the stop time (--gl4d-stop)");
   return true;
@@ -146,6 +172,7 @@ bool check(LayerOptions *out, std::string *error) {
 
 bool parseLayerOptions(int argc, char *const *argv, LayerOptions *out, std::string *error) {
   *out = LayerOptions{};
+  const CNumbers cNumbers;
   const size_t prefixLength = std::strlen(kPrefix);
   for (int i = 1; i < argc && argv[i]; ++i) {
     const std::string arg = argv[i];
@@ -163,6 +190,10 @@ bool parseLayerOptions(int argc, char *const *argv, LayerOptions *out, std::stri
       if (i + 1 >= argc || !argv[i + 1]) return fail(error, std::string(kPrefix) + name + " needs a value");
       value = argv[++i];
     }
+    // "--gl4d-capture --gl4d-fps=30" lacks a file name: it does not capture to one called "--gl4d-fps=30".
+    if (!value.empty() && value[0] == '-')
+      return fail(error, std::string(kPrefix) + name + " takes a value, not \"" + value +
+                             "\", which looks like an option (a file of that name: ./" + value + ")");
     if (name == "help") {
       out->help = true;
       continue;
@@ -192,6 +223,12 @@ const char *layerOptionsHelp() {
          "  --gl4d-gl-debug         a debug context: every GL error and serious message reported once,\n"
          "                          with the row and scene it came in, and their count at the end\n"
          "  --gl4d-window[=WxH]     play in a resizable desktop window (default 1280x720)\n"
+         "  --gl4d-quality=fast|final  a capture's encoding: fast (the default, for previews) or final\n"
+         "                          (slower and finer: the file to keep and upload)\n"
+         "  --gl4d-silent           a capture without a sound track (else a sound that cannot keep up\n"
+         "                          with the frames is an error)\n"
+         "  --gl4d-seed=N           the program's random seed (default: the time of day live, 1 offline,\n"
+         "                          so that two offline runs give the same frames and sound)\n"
          "  --gl4d-caller-dir=DIR   relative FILE and DIR values are taken from DIR, an absolute\n"
          "                          directory (default: the working directory; launchers pass it)\n"
          "  --gl4d-help             print this and exit\n"
@@ -199,9 +236,26 @@ const char *layerOptionsHelp() {
 }
 
 std::string stillFileName(double ms) {
+  const CNumbers cNumbers;
   char name[64];
   std::snprintf(name, sizeof name, "still-%07.3f.png", std::round(ms) / 1000.0);
   return name;
+}
+
+std::string videoSizeProblem(int w, int h, int fps) {
+  // H.264 level 5.2: at most 36,864 macroblocks of 16 x 16 a frame, 543 of
+  // them along a side (the square root of 8 times that), 2,073,600 a second.
+  constexpr long kFrameBlocks = 36864, kSideBlocks = 543, kBlocksPerSecond = 2073600;
+  const long across = (w + 15) / 16, down = (h + 15) / 16;
+  const std::string size = std::to_string(w) + "x" + std::to_string(h);
+  if (w % 2 || h % 2) return "a video's frame size must be even in both directions, not " + size;
+  if (across > kSideBlocks || down > kSideBlocks || across * down > kFrameBlocks)
+    return "a video of " + size + " is beyond H.264 level 5.2, the most players decode (at most 36864 blocks of " +
+           "16x16 pixels, 8688 pixels a side: 4096x2304 fits)";
+  if (across * down * fps > kBlocksPerSecond)
+    return "a video of " + size + " at " + std::to_string(fps) + " fps is beyond H.264 level 5.2 (at most " +
+           std::to_string(kBlocksPerSecond / (across * down)) + " fps at that size)";
+  return "";
 }
 
 }  // namespace gl4d

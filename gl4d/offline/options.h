@@ -8,6 +8,10 @@
 
 namespace gl4d {
 
+// A capture's encoding: quick for previews, or slower and smaller for the
+// file people keep and upload.
+enum class VideoQuality { kFast, kFinal };
+
 struct LayerOptions {
   std::string capturePath;      // MP4 to write; empty: no video
   std::vector<double> stillsMs;  // show times of the stills, ms, ascending, no repeats
@@ -22,6 +26,10 @@ struct LayerOptions {
   bool glDebug = false;       // a debug context: every GL error reported
   int windowW = 0, windowH = 0;  // a desktop window of this size; 0: as the program asks
   std::string callerDir;      // where relative output paths start; empty: the working directory
+  VideoQuality quality = VideoQuality::kFast;
+  bool silent = false;        // a capture without a sound track, whatever became of the sound
+  bool seedGiven = false;     // --gl4d-seed: the program's random seed, live or offline
+  unsigned seed = 0;
 
   bool capturing() const { return !capturePath.empty(); }
   bool takingStills() const { return !stillsMs.empty(); }
@@ -38,7 +46,12 @@ bool parseLayerOptions(int argc, char *const *argv, LayerOptions *out, std::stri
 // What --gl4d-help prints.
 const char *layerOptionsHelp();
 
-// File name of the still taken at show time ms: "still-012.500.png".
+// File name of the still taken at show time ms: "still-012.500.png", in the
+// C locale (scripts/still-name gives the same names to scripts and tests).
 std::string stillFileName(double ms);
+
+// Why a video of w x h at fps cannot be made for every player ("" when it
+// can): H.264 in yuv420p needs even sides, and players decode up to level 5.2.
+std::string videoSizeProblem(int w, int h, int fps);
 
 }  // namespace gl4d

@@ -7,12 +7,40 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
 extern char **environ;
 
 namespace gl4d {
+
+namespace {
+
+// SIGCHLD as the program had it, while children of ours live.
+int childrenAlive = 0;
+struct sigaction programChildSignal;
+bool childSignalChanged = false;
+
+void childStarting() {
+  if (childrenAlive++) return;
+  struct sigaction now {};
+  sigaction(SIGCHLD, nullptr, &now);
+  if (now.sa_handler != SIG_IGN && !(now.sa_flags & SA_NOCLDWAIT)) return;
+  programChildSignal = now;
+  struct sigaction plain {};
+  plain.sa_handler = SIG_DFL;
+  sigemptyset(&plain.sa_mask);
+  childSignalChanged = sigaction(SIGCHLD, &plain, nullptr) == 0;
+}
+
+void childGone() {
+  if (--childrenAlive || !childSignalChanged) return;
+  sigaction(SIGCHLD, &programChildSignal, nullptr);
+  childSignalChanged = false;
+}
+
+}  // namespace
 
 bool startChild(const std::vector<std::string> &args, bool pipeInput, Child *child, std::string *error) {
   *child = Child{};
@@ -29,14 +57,28 @@ bool startChild(const std::vector<std::string> &args, bool pipeInput, Child *chi
     posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
   else
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  // The sound file, the display's socket, the driver's devices: not the encoder's.
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t all, none;
+  sigfillset(&all);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attr, &all);  // SIGPIPE, ignored here, is not ignored there
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setpgroup(&attr, 0);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
   std::vector<char *> argv;
   for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
   argv.push_back(nullptr);
+  childStarting();
   pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   if (pipeInput) close(fds[0]);
   if (rc != 0) {
+    childGone();
     if (pipeInput) close(fds[1]);
     *error = "cannot run " + args[0] + ": " + std::strerror(rc);
     return false;
@@ -71,8 +113,14 @@ int waitChild(Child &child) {
   do r = waitpid(child.pid, &status, 0);
   while (r < 0 && errno == EINTR);
   child.pid = -1;
+  childGone();
   if (r < 0 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+}
+
+void stopChild(Child &child) {
+  if (child.pid > 0) kill(-child.pid, SIGTERM);
+  waitChild(child);
 }
 
 bool onPath(const char *program) {

@@ -1,11 +1,13 @@
-// The capture's video through ffmpeg: raw RGBA frames in, H.264 in MP4 out;
-// then the sound muxed in as AAC.
+// The capture's video through ffmpeg: raw RGBA frames in, H.264 in MP4 out,
+// converted and tagged as BT.709 (what players assume for HD); then the
+// sound muxed in as AAC.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "gl4d/offline/options.h"
 #include "gl4d/offline/process.h"
 
 namespace gl4d {
@@ -14,7 +16,7 @@ class VideoEncoder {
  public:
   ~VideoEncoder();
   // Starts ffmpeg writing path, an MP4 of w x h frames at fps.
-  bool start(const std::string &path, int w, int h, int fps, std::string *error);
+  bool start(const std::string &path, int w, int h, int fps, VideoQuality quality, std::string *error);
   // One frame of w x h RGBA8 pixels, rows bottom-up as glReadPixels gives
   // them; sent upright. False once ffmpeg has gone.
   bool write(const std::uint8_t *rgba);
@@ -22,7 +24,8 @@ class VideoEncoder {
   void endInput();
   // Waits for ffmpeg; false with a reason if it failed.
   bool finish(std::string *error);
-  bool started() const { return child_.pid >= 0; }
+  // Stops ffmpeg without waiting for the file to be finished.
+  void stop();
 
  private:
   Child child_;

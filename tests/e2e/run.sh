@@ -13,16 +13,28 @@ colours() {
   echo "$v"
 }
 
+# comma <command...>: under de_DE.UTF-8 (made here where the system has none).
+comma() {
+  [ -d "$dir/locales/de_DE.UTF-8" ] || { mkdir -p "$dir/locales" && localedef -i de_DE -f UTF-8 "$dir/locales/de_DE.UTF-8" 2>/dev/null; } ||
+    skip "no de_DE.UTF-8 locale (localedef failed)"
+  LOCPATH=$dir/locales LC_ALL=de_DE.UTF-8 "$@"  # a program: the shell's own locale stays
+}
+decode=scale=in_color_matrix=bt709:in_range=tv:out_range=pc:flags=accurate_rnd+full_chroma_int
+frame_at() { awk -v t="$1" 'BEGIN { printf "%d", t * 30 + 0.5 }'; }  # the frame at show time t, 30 fps
+
 case $2 in
-bench)
-  offline --gl4d-benchmark=bench.json --gl4d-size=160x90 --gl4d-fps=15 --gl4d-gl-debug || fail "$(tail -n 3 stderr)"
+bench)  # under a decimal-comma locale: the layer's numbers and the scripts' stay the C locale's
+  comma env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold --gl4d-benchmark=bench.json --gl4d-size=160x90 --gl4d-fps=15 \
+    --gl4d-gl-debug >stdout 2>stderr || fail "$(tail -n 3 stderr)"
   grep -q "^gl4d: GL debug: 0 errors" stderr || fail "GL errors: $(grep '^gl4d: GL' stderr)"
   [ "$(grep -cE '^ +[0-9]+  [a-z0-9 >]+ +[0-9]+ ' stdout)" -eq 29 ] || fail "not 29 rows: $(cat stdout)"
   grep -q '^start-up: .*first frame done at' stdout && grep -q '^memory: peak resident' stdout || fail "$(cat stdout)"
   [ "$(grep -c '"row": ' bench.json)" -eq 29 ] && [ "$(grep -c '^    \[' bench.json)" -eq 2227 ] ||
     fail "bench.json lacks rows or frames"
-  "$top/scripts/frame-plot" -o plot.png bench.json >/dev/null && head -c 4 plot.png | grep -q PNG ||
-    fail "no plot"
+  grep -q '"build_type": "[A-Za-z]*", .*"debug_context": true' <(tr -d '\n' <bench.json) || fail "what made the figures"
+  comma "$top/scripts/frame-plot" -o plot.png bench.json >/dev/null && head -c 4 plot.png | grep -q PNG || fail "no plot"
+  comma "$top/scripts/contact-sheet" -o sheet.png -n 2 -c 2 -s 32x18 -r 2 -b "$build" >/dev/null &&
+    [[ "$(identify -format %wx%h sheet.png)" == 88x* ]] || fail "no contact sheet"
   ;;
 show)
   # The opening captured with its sound at 30 fps (so that a frame falls in
@@ -35,7 +47,7 @@ show)
     fail "stills: $(tail -n 3 stderr)"
   # time, region (x y w h of 96 x 54), what it shows (r g b means, R G B maxima)
   while read -r t x y w h want; do
-    c=$(colours "stills/$(printf 'still-%07.3f.png' "$t")" "$x" "$y" "$w" "$h")
+    c=$(colours "stills/$("$top/scripts/still-name" "$t")" "$x" "$y" "$w" "$h")
     read -r r g b R G B <<<"$c"
     awk -v r="$r" -v g="$g" -v b="$b" -v R="$R" -v G="$G" -v B="$B" "BEGIN { exit !($want) }" ||
       fail "at $t s the frame is ($r $g $b, at most $R $G $B) where $want"
@@ -54,6 +66,13 @@ show)
 120   0 40 96 14   r > b + 15
 146   0 0 96 54    r + g + b < 120 && R > 200 && R == G && G == B
 EOF
+  # The video's frames against the stills of the same show times, read as BT.709 (as tagged): 2 levels at most.
+  for t in 23 25.74 30; do
+    ffmpeg -v error -nostdin -y -i show.mp4 -frames:v 1 -vf "select=eq(n\,$(frame_at "$t")),$decode" frame.png
+    read -r r g b _ <<<"$(colours frame.png 0 0 96 54)"
+    read -r R G B _ <<<"$(colours "stills/$("$top/scripts/still-name" "$t")" 0 0 96 54)"
+    is "($r - $R) ^ 2 <= 4 && ($g - $G) ^ 2 <= 4 && ($b - $B) ^ 2 <= 4" || fail "at $t s the video is $r $g $b, the still $R $G $B"
+  done
   # The sound in step with the pictures: silence under the green screen, the first beep with the trace.
   ffmpeg -v error -nostdin -y -i show.mp4 -vn -ac 2 -ar 48000 show.wav || fail "no sound track"
   quiet=$(level 25.95 0.2) beep=$(level 26.3 0.15) low=$(level 29 1.5 sinc -300)

@@ -109,6 +109,52 @@ row_past_the_end() {
   sed -nE 's/^after the show: 300 frames, 0 GL objects made, resident ([0-9.]+) MB at its end and ([0-9.]+) MB .*/\1 \2/p' stdout >mb
   read -r at_end at_last <mb && is "$at_last < $at_end + 2" || fail "growing after the show: $(grep '^after' stdout)"
 }
+# Offline runs as asked, or refused before their first frame with the reason, nothing made.
+row_offline_outputs() {
+  mkdir a.mp4 && : >plain
+  while IFS='|' read -r want why args; do
+    ran env -u DISPLAY ./honeyfold $args; status_is "$want"; [ -n "$why" ] || continue
+    err_has "$why"
+    ! grep -q ' frames ' stderr && [ -z "$(ls -A a.mp4)" ] && [ ! -e s ] || fail "$args: began or left $(ls -A . a.mp4)"
+  done <<'EOF'
+1|cannot write .*a.mp4: a directory stands there|--gl4d-capture=a.mp4 --gl4d-stop=1
+1|plain is not a directory|--gl4d-stills=1 --gl4d-stills-dir=plain
+1|after the end of the show at 148.460 s|--gl4d-stills=1,200 --gl4d-stills-dir=s
+1|there is no directory .*none|--gl4d-benchmark=none/b.json
+1|--gl4d-capture takes a value, not "--gl4d-fps=30"|--gl4d-capture --gl4d-fps=30
+0||--gl4d-capture=b.mp4 --gl4d-stop=24 --gl4d-size=32x18 --gl4d-fps=10 --gl4d-stills=23 --gl4d-stills-dir=one
+0||--gl4d-capture=c.mp4 --gl4d-stop=24 --gl4d-size=32x18 --gl4d-fps=10 --gl4d-stills=23 --gl4d-stills-dir=two
+EOF
+  # Two offline runs a second apart: the same frames and the same sound (the drone's noise, which the red
+  # screen at 23 s follows, seeded alike).
+  cmp one/still-023.000.png two/still-023.000.png || fail "two stills runs differ"
+  [ "$(ffmpeg -v error -i b.mp4 -f s16le - | md5sum)" = "$(ffmpeg -v error -i c.mp4 -f s16le - | md5sum)" ] ||
+    fail "two captures' sound differs"
+  tags=$(ffprobe -v error -select_streams v -show_entries stream=color_range,color_space,color_transfer,color_primaries \
+    -of csv=p=0 b.mp4)
+  [ "$tags" = tv,bt709,bt709,bt709 ] || fail "not tagged BT.709: $tags"
+}
+# Ctrl-C (to the whole process group, as a terminal sends it) or kill: 130 or 143, nothing at the asked path,
+# no working directory or encoder left behind.
+row_interrupted() {
+  set -m  # a process group for each run
+  while read -r sig want args; do
+    rm -f stderr  # not the last run's frames: a signal before env resets SIGINT would be ignored
+    env --default-signal=INT -u DISPLAY ./honeyfold $args >stdout 2>stderr & pid=$!
+    until grep -qs ' frames ' stderr; do alive "before SIG$sig"; sleep 0.1; done
+    if [ "$sig" = INT ]; then kill -INT -- -$pid; else kill -TERM $pid; fi
+    status=0 && wait $pid || status=$?
+    status_is "$want" && err_has "^gl4d: stopped by SIG$sig after [0-9]+ of [0-9]+ frames"
+    [ "$(ls -A | grep -cvxE 'honeyfold|music.zip|shaders.zip|audio|shaders|stdout|stderr|s')" -eq 0 ] &&
+      { [ ! -e s ] || [ "$(ls s)" = still-000.100.png ]; } || fail "SIG$sig left $(ls -A . s)"
+  done <<'EOF'
+INT 130 --gl4d-capture=a.mp4 --gl4d-size=64x36 --gl4d-stop=140
+TERM 143 --gl4d-capture=a.mp4 --gl4d-size=64x36 --gl4d-stop=140
+TERM 143 --gl4d-benchmark=b.json --gl4d-size=64x36
+INT 130 --gl4d-stills=0.1,140 --gl4d-stills-dir=s --gl4d-size=64x36
+EOF
+  for p in $(pgrep -x ffmpeg || true); do [ "$(readlink "/proc/$p/cwd")" != "$PWD" ] || fail "ffmpeg left running"; done
+}
 row_many_starts() {
   local lane
   mkdir tmp && export TMPDIR=$PWD/tmp
