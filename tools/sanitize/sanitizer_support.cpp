@@ -29,6 +29,7 @@ extern "C" const char *__lsan_default_suppressions() {
          "leak:libdecor\n"
          "leak:libxcb\n"
          "leak:libdbus\n"
+         "leak:libpulse\n"
          "leak:libfontconfig\n"
          "leak:libSDL2\n"
          "leak:libmodplug\n"
