@@ -12,6 +12,7 @@
 
 #include "audioHelper.h"
 #include "noise.h"
+#include "scenetime.h"
 #include "text.h"
 
 /* ------------------------------------------------------------------------
@@ -297,9 +298,6 @@ void vert(int state) {
  * huit's last picture into rouge and is beep's feedback texture.
  * ------------------------------------------------------------------------ */
 
-// Scene time in seconds, as the scenes keep it: double division, float result.
-static float sceneSeconds(void) { return static_cast<float>(gl4dGetElapsedTime() / 1000.0); }
-
 // Full-screen passes switch depth testing off and blending on, then put both
 // back as they found them at the start of the frame.
 struct PassState {
@@ -345,14 +343,12 @@ static GLuint huitBlurRadius(float a) {
   return static_cast<GLuint>(128.0f * powf((kHalfPi - a) / kHalfPi, 0.666f));
 }
 
-static void drawHuit(GLuint tid, float &a, int perm, int &ft, float &t0, float &prevT) {
+static void drawHuit(GLuint tid, float &a, int perm, int &ft) {
   const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const PassState was = rememberPassState();
   const float s = static_cast<float>(std::sin(static_cast<double>(a)));
-  if (t0 < 0.0f) t0 = prevT = sceneSeconds();
-  const float now = sceneSeconds(), prev = prevT;
-  prevT = now;
-  const float t = now - t0;
+  const SceneClock clock = sceneClock(huit);
+  const float now = clock.now, prev = clock.previous, t = clock.t();
 
   clearTo(0.0f, 0.0f, 0.0f);
   beginPass(was);
@@ -378,20 +374,22 @@ static void drawHuit(GLuint tid, float &a, int perm, int &ft, float &t0, float &
   }
   const GLuint r = huitBlurRadius(a);
   const GLuint frame = frameTexture();
+  // Every frame leaves its scattered but still sharp picture and its blur
+  // radius in _texOut and _blurRadius: rouge starts from the last one drawn,
+  // however few frames the end of the scene had. Scattering into _texOut
+  // costs what scattering in place does.
   if (perm != 0) {
-    gl4dfScattering(frame, frame, static_cast<GLuint>(perm), 0, 0, GL_FALSE);
+    gl4dfScattering(frame, _texOut, static_cast<GLuint>(perm), 0, 0, GL_FALSE);
     // The snow starts with the first scattered frame past 15 s.
     if (ft && t > 15.0f) {
       ahSetNeige(1);
       ft = 0;
     }
-  }
-  // The last frames hand the scattered but still sharp picture to rouge.
-  if (t > 20.0f) {
+  } else {
     gl4dfConvTex2Tex(frame, _texOut, GL_FALSE);
-    _blurRadius = static_cast<int>(r);
   }
-  gl4dfBlur(frame, frame, r, 1, 0, GL_FALSE);
+  _blurRadius = static_cast<int>(r);
+  gl4dfBlur(_texOut, frame, r, 1, 0, GL_FALSE);
 }
 
 void huit(int state) {
@@ -401,7 +399,6 @@ void huit(int state) {
   static std::atomic<int> perm{0};
   static int firstTime = 1;
   static int ft = 1;  // the snow is still to be switched on
-  static float __t0 = -1.0f, __prev_t = 0.0f;
   switch (state) {
     case 0:
       initText(&tid, &firstTime);
@@ -418,22 +415,27 @@ void huit(int state) {
       }
       return;
     default:
-      drawHuit(tid, a, perm.load(std::memory_order_relaxed), ft, __t0, __prev_t);
+      drawHuit(tid, a, perm.load(std::memory_order_relaxed), ft);
   }
 }
 
+// The dissolve's scattering radius for the 60 Hz steps since the last frame:
+// 21 texels a step, and scattered offsets add up like a random walk's, so k
+// steps at once take a radius of 21 sqrt(k).
+static GLuint dissolveRadius(float steps) {
+  return static_cast<GLuint>(std::lround(21.0 * std::sqrt(static_cast<double>(steps))));
+}
+
 void rouge(int state) {
-  static float __t0 = -1.0f, __prev_t = 0.0f;
   static float bf = 1.0f;  // share of huit's last blur still applied
   if (!isDrawState(state)) return;
   const GLfloat red[4] = {1000.0f, 0.0f, 0.0f, 1.0f};
   const PassState was = rememberPassState();
-  if (__t0 < 0.0f) __t0 = __prev_t = sceneSeconds();
-  const float now = sceneSeconds(), prev = __prev_t;
-  __prev_t = now;
+  const SceneClock clock = sceneClock(rouge);
+  const float now = clock.now, prev = clock.previous;
 
-  // Scattered in place, so the dissolve builds up from frame to frame.
-  gl4dfScattering(_texOut, _texOut, 21, 0, 0, GL_FALSE);
+  // Scattered in place, so the dissolve builds up from step to step.
+  gl4dfScattering(_texOut, _texOut, dissolveRadius(clock.steps), 0, 0, GL_FALSE);
   clearTo(0.0f, 0.0f, 0.0f);
   // The blend function stays as huit left it.
   beginPass(was);
@@ -458,7 +460,7 @@ static constexpr int kTracePasses = 21;
 // Sweeps one frame of the trace: kTracePasses spots along the segment from
 // last frame's point to this one's, each drawn over the feedback texture and
 // blurred back into it.
-static void drawBeep(float height, float &px, float &py, int &ft, float &t0) {
+static void drawBeep(float height, float &px, float &py, int &ft) {
   const GLfloat green[4] = {0.2f, 1.0f, 0.2f, 1.0f};
   const PassState was = rememberPassState();
   if (ft) {
@@ -467,8 +469,7 @@ static void drawBeep(float height, float &px, float &py, int &ft, float &t0) {
     gl4dfConvTex2Tex(frameTexture(), _texOut, GL_FALSE);  // an opaque black feedback to start from
     ft = 0;
   }
-  if (t0 < 0.0f) t0 = sceneSeconds();
-  float x = (sceneSeconds() - t0) / 2.2f;
+  float x = sceneClock(beep).t() / 2.2f;
   while (x > 1.0f) x -= 1.0f;
   const float y = height * 0.5f + 0.5f;
 
@@ -497,7 +498,6 @@ void beep(int state) {
   static std::atomic<float> height{0.0f};
   static float px = 0.0f, py = 0.5f;
   static int ft = 1;
-  static float __t0 = -1.0f;
   switch (state) {
     case 0:
     case 3:
@@ -506,7 +506,7 @@ void beep(int state) {
       height.store(ahAverage() / 300.0f, std::memory_order_relaxed);
       return;
     default:
-      drawBeep(height.load(std::memory_order_relaxed), px, py, ft, __t0);
+      drawBeep(height.load(std::memory_order_relaxed), px, py, ft);
   }
 }
 
@@ -621,11 +621,21 @@ static void spherePart(GLfloat y, GLfloat z, GLfloat sx, GLfloat sy, GLfloat sz,
   gl4dgDraw(_sphere);
 }
 
-// One wing: amplitude a degrees about the body's long axis, on side s.
-static void wing(GLfloat a, GLfloat s, GLfloat da) {
+// How the wings move on in one bee_draw: each wing's phase by advance over
+// the frame (the beat's steps over the frame's 60 Hz steps), the second
+// wing leading the first by lead (one step's beat).
+struct WingBeat {
+  GLfloat advance, lead;
+};
+
+// A beat of da per wing and 60 Hz step, over the steps a frame covers.
+static WingBeat steadyBeat(GLfloat da, float steps) { return {da * steps, da}; }
+
+// One wing: amplitude a degrees about the body's long axis, on side s, at
+// phase phase.
+static void wing(GLfloat a, GLfloat s, GLfloat phase) {
   gl4duPushMatrix();
-  ang += da;
-  gl4duRotatef(static_cast<GLfloat>(a * std::sin(static_cast<double>(ang))), 0.0f, 0.0f, 1.0f);
+  gl4duRotatef(static_cast<GLfloat>(a * std::sin(static_cast<double>(phase))), 0.0f, 0.0f, 1.0f);
   gl4duTranslatef(s * -0.3f, 0.08f, 0.0f);
   gl4duRotatef(-10.0f, 1.0f, 0.0f, 0.0f);
   gl4duScalef(0.3f, 0.2f, 0.1f);
@@ -639,8 +649,8 @@ static void wing(GLfloat a, GLfloat s, GLfloat da) {
 }
 
 // The bee at _bee, head towards -z: striped body, black head, two wings
-// whose phase moves on by da each. Leaves face culling on.
-static void bee_draw(GLfloat da) {
+// whose phases move on by the beat. Leaves face culling on.
+static void bee_draw(WingBeat beat) {
   const GLuint p = _pId[0];
   glUseProgram(p);
   glUniform1i(uniformOf(p, "corps"), 2);
@@ -657,8 +667,11 @@ static void bee_draw(GLfloat da) {
   // The body, stretched along the bee's axis, then the head before it.
   spherePart(0.0f, 0.0f, 0.12f, 0.12f, 0.4f, white);
   spherePart(0.05f, 0.48f, 0.1f, 0.1f, 0.1f, black);
-  wing(-30.0f, -1.0f, da);
-  wing(30.0f, 1.0f, da);
+  // At 60 fps advance equals lead and this is ang += lead before each wing.
+  const GLfloat first = (ang + (2.0f * beat.advance - 2.0f * beat.lead)) + beat.lead;
+  ang = first + beat.lead;
+  wing(-30.0f, -1.0f, first);
+  wing(30.0f, 1.0f, ang);
 
   gl4duPopMatrix();
   glUniform1i(uniformOf(p, "corps"), 0);
@@ -717,19 +730,21 @@ static void beginWorldFrame(void) {
 }
 
 // The three passes in their order; program 0 current afterwards.
-static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, GLfloat da) {
+static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingBeat beat) {
   fond(backdropTime);
   grid_draw(gridX, sy, gridZ);
-  bee_draw(da);
+  bee_draw(beat);
   glUseProgram(0);
 }
 
 /* Chase camera rigs: the bee flies on at 4.95 units a second, the eye
  * follows at (p[0], p[1] + 0.5, p[2] + 2) from it, and p[3] is the relief
- * height. Each rig keeps its own clock, started at its first call. */
+ * height. A rig's clock starts with the first scene that draws through it,
+ * and each call moves the bee by the time since the rig's last call, so
+ * that two scenes of one cross-fade move it once between them. */
 
 struct RigClock {
-  GLfloat __t0 = -1.0f, __prev_t = 0.0f;
+  GLfloat start = -1.0f, last = 0.0f;
 };
 
 static const LightSet lightsX = {40.0f,
@@ -737,12 +752,12 @@ static const LightSet lightsX = {40.0f,
 static const LightSet lightsY = {4000.0f,
                                  {{0.2f, 0.2f, 0.2f}, {0.5f, 0.5f, 2.0f}, {2.0f, 0.8f, 0.8f}, {0.3f, 0.3f, 0.8f}}};
 
-static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights) {
+static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights, const SceneClock &scene) {
   const PassState entry = rememberPassState();
-  if (clock.__t0 < 0.0f) clock.__t0 = clock.__prev_t = sceneSeconds();
-  const GLfloat now = sceneSeconds();
-  const GLfloat t = now - clock.__t0, dt = now - clock.__prev_t;
-  clock.__prev_t = now;
+  if (clock.start < 0.0f) clock.start = clock.last = scene.start;
+  const GLfloat now = scene.now;
+  const GLfloat t = now - clock.start, dt = now - clock.last;
+  clock.last = now;
   beginWorldFrame();
   _bee[2] = _bee[2] - 4.95f * dt;
   const GLfloat o[3] = {p[0], p[1] + 0.5f, p[2] + 2.0f};
@@ -751,20 +766,20 @@ static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights) {
   const GLfloat heights[3] = {c + 1.5f, 1.0f + 3.0f * c, 0.9f + 2.0f * c};
   // The circling lights brighten by one base unit a second, without end.
   sendLights(lights, t + 3.633341f, t, heights, o[0], _bee[0], o[2], _bee[2]);
-  drawWorld(t + 1.633341f, p[0] + _bee[0], p[3], o[2] + _bee[2], 1.085f);
+  drawWorld(t + 1.633341f, p[0] + _bee[0], p[3], o[2] + _bee[2], steadyBeat(1.085f, stepsIn(scene.fromMs, scene.toMs)));
   restoreSwitches(entry);
 }
 
 // bee2, bee3 and bee4 share this rig and its clock.
-static void subbeeX(const GLfloat *p) {
+static void subbeeX(const GLfloat *p, const SceneClock &scene) {
   static RigClock clock;
-  chase(p, clock, lightsX);
+  chase(p, clock, lightsX, scene);
 }
 
 // bee5, bee6 and bee7 share this one: a dim sun, colder and brighter lights.
-static void subbeeY(const GLfloat *p) {
+static void subbeeY(const GLfloat *p, const SceneClock &scene) {
   static RigClock clock;
-  chase(p, clock, lightsY);
+  chase(p, clock, lightsY, scene);
 }
 
 /* The opening flight: the camera looks straight down at the resting bee,
@@ -792,24 +807,27 @@ static GLfloat takeOffBeat(GLfloat t) {
   return static_cast<GLfloat>(beat * M_PI / 3.0);
 }
 
-// Phases 4 and 5: a flutter between pi/3 and pi/3 + 0.05, anew every frame.
-static GLfloat randomBeat(void) {
-  return static_cast<GLfloat>(static_cast<GLfloat>(rand()) * 0x1p-31f / 20.0f + M_PI / 3.0);
-}
+// Phases 4 and 5: a flutter between pi/3 and pi/3 + 0.05, drawn anew at
+// every 60 Hz step.
+static GLfloat randomBeat(long step) { return static_cast<GLfloat>(stepRandom(step) / 20.0f + M_PI / 3.0); }
 
-// Phase 4: the camera closes on the chase camera faster and faster.
-static void settle(GLfloat t, GLfloat *rcam, const GLfloat *rcam0) {
+// Phase 4: at every step the camera closes a share w of its distance to the
+// chase camera, w growing; a part of a step closes what that part of the
+// step's blend does (the remaining distance times (1 - w)^share).
+static void settle(GLfloat t, GLfloat share, GLfloat *rcam, const GLfloat *rcam0) {
   const GLfloat r = (t - 9.16f) / 3.33f;
-  const GLfloat w = r > 1.0f ? 1.0f : r * r;
+  GLfloat w = r > 1.0f ? 1.0f : r * r;
+  if (share != 1.0f) w = 1.0f - powf(1.0f - w, share);
   for (int i = 0; i < RCAM_SIZE; ++i) rcam[i] = (1.0f - w) * rcam[i] + w * rcam0[i];
 }
 
-// Phase 5: the bee accelerates at 1.5 units/s^2 against a drag that levels
-// its speed off (about 10.6 units/s at 60 frames a second). The drag is
-// quadratic in the frame time: after a long frame it could exceed the speed
-// and turn the bee round for good, so it only ever stops it.
-static void flyOff(GLfloat dt, GLfloat &ve4) {
-  _bee[2] = _bee[2] - ve4 * dt;
+// Phase 5, a step at a time: the bee flies the step at the speed it starts
+// it with, then accelerates at 1.5 units/s^2 against a drag that levels its
+// speed off at about 10.6 units/s. A part of a step flies its share of the
+// step; the speed changes as the step ends. The drag only ever stops it.
+static void flyOff(GLfloat dt, const StepPart &part, GLfloat &ve4) {
+  _bee[2] = _bee[2] - ve4 * dt * part.share;
+  if (!part.ends) return;
   const GLfloat v = ve4 + 1.5f * dt;
   ve4 = fmaxf(0.0f, v - 0.8f * v * dt * v * dt);
 }
@@ -823,17 +841,14 @@ static void lookFromRcam(const GLfloat *rcam, bool atBee) {
 }
 
 void beebegin(int state) {
-  static GLfloat __t0 = -1.0f, __prev_t = 0.0f;
   // Eye offset from the bee, then up vector; -10 marks the set-up to come.
   static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
   static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
   static GLfloat vbat = 0.0f, ve4 = 0.0f;
   if (!isDrawState(state)) return;
   const PassState entry = rememberPassState();
-  if (__t0 < 0.0f) __t0 = __prev_t = sceneSeconds();
-  const GLfloat now = sceneSeconds(), prev = __prev_t;
-  __prev_t = now;
-  const GLfloat t = now - __t0;
+  const SceneClock clock = sceneClock(beebegin);
+  const GLfloat t = clock.t();
   beginWorldFrame();
   GLint vp[4];
   glGetIntegerv(GL_VIEWPORT, vp);
@@ -844,25 +859,29 @@ void beebegin(int state) {
     rcam[1] = 0.26652f - _bee[1];
     rcam[3] = static_cast<GLfloat>(vp[3] * -1.4142135623730951 / static_cast<GLfloat>(vp[2]));
   }
-  if (t < 5.83) {
-    if (t > 2.5) climb(t, rcam);
-    lookFromRcam(rcam, false);
-  } else if (t < 9.16) {
-    vbat = takeOffBeat(t);
-    lookFromRcam(rcam, true);
-  } else {
-    vbat = randomBeat();
-    if (t < 12.49)
-      settle(t, rcam, rcam0);
-    else
-      flyOff(now - prev, ve4);
-    lookFromRcam(rcam, true);
-  }
+  // The beat, the settling and the flight move by the 60 Hz steps of the
+  // frame, each at its own time; the wings beat the steps' sum.
+  GLfloat advance = 0.0f;
+  forEachStep(clock.fromMs, clock.toMs, [&](const StepPart &part) {
+    const GLfloat ts = showSeconds(stepMs(part.n)) - clock.start;
+    if (ts >= 9.16) {
+      vbat = randomBeat(part.n);
+      if (ts < 12.49)
+        settle(ts, part.share, rcam, rcam0);
+      else
+        flyOff(showSeconds(stepMs(part.n)) - showSeconds(stepMs(part.n - 1)), part, ve4);
+    } else if (ts >= 5.83) {
+      vbat = takeOffBeat(ts);
+    }
+    advance += part.share * vbat;
+  });
+  if (t < 5.83 && t > 2.5) climb(t, rcam);
+  lookFromRcam(rcam, t >= 5.83);
   // The circling lights fade in from 15.49 s, half a base unit a second.
   const GLfloat f = t - 15.49f > 0.0f ? 0.5f * (t - 15.49f) : 0.0f;
   const GLfloat heights[3] = {2.0f, 1.5f, 1.4f};
   sendLights(lightsX, f, t, heights, rcam[0], _bee[0], rcam[2], _bee[2]);
-  drawWorld(f - 2.0, rcam[0] + _bee[0], 0.0f, rcam[2] + _bee[2], vbat);
+  drawWorld(f - 2.0, rcam[0] + _bee[0], 0.0f, rcam[2] + _bee[2], {advance, vbat});
   restoreSwitches(entry);
 }
 
@@ -880,14 +899,14 @@ static void edges(GL4DFenum resultMode) {
 void bee2(int state) {
   static const GLfloat d[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   if (!isDrawState(state)) return;
-  subbeeX(d);
+  subbeeX(d, sceneClock(bee2));
   edges(GL4DF_SOBEL_RESULT_INV_RGB);
 }
 
 void bee3(int state) {
   static const GLfloat d[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   if (!isDrawState(state)) return;
-  subbeeX(d);
+  subbeeX(d, sceneClock(bee3));
   edges(GL4DF_SOBEL_RESULT_RGB);
 }
 
@@ -900,12 +919,11 @@ static double logistic(GLfloat t, GLfloat c, GLfloat width) {
 // camera climbs 3.5 and falls back to 4 behind; after 6 s the relief grows
 // to 2, still blue and tiled.
 void bee4(int state) {
-  static GLfloat __t0 = -1.0f;
   static int ft = 1;
   static GLfloat b[3] = {0.0f, 0.0f, 0.0f};
   if (!isDrawState(state)) return;
-  if (__t0 < 0.0f) __t0 = sceneSeconds();
-  const GLfloat t = sceneSeconds() - __t0;
+  const SceneClock clock = sceneClock(bee4);
+  const GLfloat t = clock.t();
   if (ft) {
     for (int i = 0; i < 3; ++i) b[i] = _bee[i];
     ft = 0;
@@ -922,7 +940,7 @@ void bee4(int state) {
     h = grown < 2.0 ? static_cast<GLfloat>(grown) : 2.0f;
   }
   const GLfloat p[4] = {0.0f, s3 - s1, back, h};
-  subbeeX(p);
+  subbeeX(p, clock);
   // The base takes over the rig's forward move.
   b[2] = _bee[2] - (b[2] - S) + b[2];
   gl4dfSobelSetResultMode(GL4DF_SOBEL_RESULT_INV_LUMINANCE);
@@ -936,7 +954,7 @@ void bee4(int state) {
 static const GLfloat highChase[4] = {0.0f, 1.0f, 2.0f, 2.0011f};
 
 void bee5(int state) {
-  if (isDrawState(state)) subbeeY(highChase);
+  if (isDrawState(state)) subbeeY(highChase, sceneClock(bee5));
 }
 
 // Scattered, then blurred more every second: 2 texels a second in bee6, 4
@@ -949,19 +967,15 @@ static void scatterAndBlur(GLfloat t, double widening) {
 }
 
 void bee6(int state) {
-  static GLfloat __t0 = -1.0f;
   if (!isDrawState(state)) return;
-  if (__t0 < 0.0f) __t0 = sceneSeconds();
-  const GLfloat t = sceneSeconds() - __t0;
-  subbeeY(highChase);
-  scatterAndBlur(t, 2.0);
+  const SceneClock clock = sceneClock(bee6);
+  subbeeY(highChase, clock);
+  scatterAndBlur(clock.t(), 2.0);
 }
 
 void bee7(int state) {
-  static GLfloat __t0 = -1.0f;
   if (!isDrawState(state)) return;
-  if (__t0 < 0.0f) __t0 = sceneSeconds();
-  const GLfloat t = sceneSeconds() - __t0;
-  subbeeY(highChase);
-  scatterAndBlur(t, 4.0);
+  const SceneClock clock = sceneClock(bee7);
+  subbeeY(highChase, clock);
+  scatterAndBlur(clock.t(), 4.0);
 }

@@ -1,10 +1,11 @@
 // The credits roll: a few lines of white text, rendered once from a TrueType
 // font into a texture and softened by a blur, glide up and away along a plane
-// tilted 60 degrees back from the viewer. Timed by SDL's tick count.
+// tilted 60 degrees back from the viewer.
 #include "credits.h"
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "gl4d/gl4d.h"
@@ -48,12 +49,12 @@ static void init(void) {
   gl4dfBlur(_textTexId, _textTexId, 2, 1, 0, 0);
 }
 
+// Whole milliseconds of a show time, as the roll has always counted them.
+static float wholeMs(double ms) { return static_cast<float>(static_cast<Uint32>(ms)); }
+
 static void draw(void) {
-  static float t0 = -1.0f;
-  // One reading a frame, so that the first frame sits exactly at the start.
-  const float now = static_cast<float>(SDL_GetTicks());
-  if (t0 < 0.0f) t0 = now;
-  const float p = ((now - t0) / 1000.0f) * 0.27f - 1.4f;
+  const GL4DHtimes times = gl4dhGetTimes(credits);
+  const float p = ((wholeMs(std::max(times.now, times.start)) - wholeMs(times.start)) / 1000.0f) * 0.27f - 1.4f;
 
   glEnable(GL_DEPTH_TEST);
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

@@ -8,6 +8,7 @@
 
 #include "audioHelper.h"
 #include "gl4d/gl4d.h"
+#include "scenetime.h"
 
 static GLuint _quad = 0;
 static GLuint _pId = 0;   // the spiral, drawn every frame
@@ -27,8 +28,6 @@ static void drawFullScreenQuad(void) {
   gl4duPopMatrix();
   gl4dgDraw(_quad);
 }
-
-static float nowSeconds(void) { return static_cast<float>(gl4dGetElapsedTime() / 1000.0); }
 
 // 1 at t = 0, linear down to 0.5 at 10 s, then a logistic step down to
 // 1 / (e^6 + 1) at 20 s, where it stays: continuous at both joins.
@@ -72,12 +71,9 @@ static void init(void) {
 }
 
 static void draw(void) {
-  static float t0 = -1.0f;
-  if (t0 < 0.0f) {
-    t0 = nowSeconds();
-    ahSetStep(3);
-  }
-  const float c = curve(nowSeconds() - t0);
+  const SceneClock clock = sceneClock(spi);
+  if (clock.first) ahSetStep(3);
+  const float c = curve(clock.t());
 
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);

@@ -35,6 +35,30 @@ GL4D_API void gl4dhDraw(void);
 /* Sends state 1 to the current row (any thread; meant for the audio one). */
 GL4D_API void gl4dhUpdateWithAudio(void);
 
+/* Show time is cut into steps of 1/60 s, the frames of the display the show
+ * was made for. A scene's clock starts on a step, and what a scene moves by
+ * the frame at 60 frames a second it moves by the step at any rate. */
+#define GL4DH_STEPS_PER_SECOND 60
+
+/* A scene's times for the frame being drawn, in ms of show time. */
+typedef struct {
+  double now;      /* the frame's show time */
+  double start;    /* the scene's start: the first step at or after the start
+                      of the first row that plays it (a frame before it sees
+                      the scene at its start) */
+  double previous; /* the scene's previous frame; its start on its first */
+  double frame;    /* the show's previous frame; now on the show's first */
+  int first;       /* 1 on the scene's first frame */
+} GL4DHtimes;
+
+/* The times of the scene being drawn: a scene passes its own function, and
+ * gets the same times inside a transition. A scene drawn outside the table
+ * (a test drives one by hand) gets a clock of its own on the layer's clock,
+ * started at its first call. */
+GL4D_API GL4DHtimes gl4dhGetTimes(GL4DHscene scene);
+/* Forgets the clocks of scenes drawn outside the table. */
+GL4D_API void gl4dhResetTimes(void);
+
 /* Index of the row being played, -1 before the show and after its end. */
 GL4D_API int gl4dhGetCurrentRow(void);
 /* The manager's framebuffer and its colour texture (0 before gl4dhInit). */

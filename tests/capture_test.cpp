@@ -51,7 +51,8 @@ TEST_F(Options, AreReadOrRefusedWithTheirReason) {
       {{"--gl4d-stills=1", "--gl4d-stills-dir=/s", "--gl4d-caller-dir", "/u"}, "", 60, 0, 0, {1000}, "|/s|"},
       {{"--gl4d-benchmark=b.json", "--gl4d-caller-dir=/u"}, "", 60, 0, 0, {}, "|/u|/u/b.json"},
       {{"--gl4d-caller-dir=u"}, "--gl4d-caller-dir takes an absolute directory"},
-      {{"--gl4d-size=64x36"}, "--gl4d-size needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark"},
+      {{"--gl4d-size=640x360", "--gl4d-max-fps=30"}, "", 60, 640, 360, {}},  // live: rendered small, paced
+      {{"--gl4d-stills=1", "--gl4d-max-fps=30"}, "--gl4d-max-fps is for a live run"},
       {{"--gl4d-benchmark", "--gl4d-stats"}, "--gl4d-stats is for a live run"},
       {{"--gl4d-benchmark=b.json", "--gl4d-fps=15", "--gl4d-size=160x90", "q"}, "", 15, 160, 90, {}},
       {{"--gl4d-capture=a.mp4", "--gl4d-size=65x36"}, "a video's frame size must be even in both directions"},

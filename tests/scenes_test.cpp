@@ -130,14 +130,14 @@ TEST_F(Scenes, TheGreenFlashMovesTheSoundToTheSnowDecay) {
 
 // The figure grows by 0.07 rad a second from 0.1, its blur falling with the angle a,
 // floor(128 ((pi/2 - a) / (pi/2))^0.666). Rough sound scatters it by (path length - 100) / 2
-// and, past 15 s, starts the snow; past 20 s each frame hands it and its blur radius on.
+// and, past 15 s, starts the snow; every frame hands it on with its blur radius, so that
+// the dissolve starts from the last frame drawn however few frames the end had.
 TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolvesInRed) {
   huit(0);
-  hf::world::blurRadius() = -1;
-  const struct { double t; Sint16 path; const char *filters; int snow, handed; } frames[] = {  // path: the sound's
-      {0, 100, "blur 122 ", 0, -1}, {5, 101, "blur 102 ", 0, -1},          {10, 2000, "scatter 950 blur 79 ", 0, -1},
-      {15.5, 0, "blur 50 ", 0, -1}, {15.6, 102, "scatter 1 blur 49 ", 1, -1}, {19.9, 0, "blur 17 ", 1, -1},
-      {20.5, 0, "blur 10 ", 1, 10}, {25, 0, "blur 0 ", 1, 0}};
+  const struct { double t; Sint16 path; const char *filters; int snow, blur; } frames[] = {  // path: the sound's
+      {0, 100, "blur 122 ", 0, 122}, {5, 101, "blur 102 ", 0, 102},          {10, 2000, "scatter 950 blur 79 ", 0, 79},
+      {15.5, 0, "blur 50 ", 0, 50},  {15.6, 102, "scatter 1 blur 49 ", 1, 49}, {19.9, 0, "blur 17 ", 1, 17},
+      {20.5, 0, "blur 10 ", 1, 10},  {25, 0, "blur 0 ", 1, 0}};
   for (const auto &f : frames) {
     std::vector<Sint16> block(2048);
     for (size_t i = 1; i < block.size(); i += 2) block[i] = f.path;
@@ -146,7 +146,7 @@ TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolves
     drawAt(huit, f.t);
     EXPECT_EQ(hf::filterCalls, f.filters) << "at " << f.t << " s";
     EXPECT_EQ(hf::sound::neige(), f.snow) << "at " << f.t << " s";
-    EXPECT_EQ(hf::world::blurRadius(), f.handed) << "at " << f.t << " s";
+    EXPECT_EQ(hf::world::blurRadius(), f.blur) << "the radius handed on at " << f.t << " s";
   }
   ahSetAudioStream(nullptr, 0);
   const hf::Picture p = drawAt(huit, 25.01);  // at scale sin(cap)
@@ -169,22 +169,26 @@ TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolves
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i;
   SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
   EXPECT_EQ(hf::meanDifference(p, hf::readTexture(hf::world::texOut())), 0) << "the picture handed on";
-  // Then the red dissolve, of a grey block here: scattered further at every frame, saturated red,
-  // under a blur of the radius handed on (16 here) that relaxes to nothing in 7.5 s, a frame late.
+  // Then the red dissolve, of a grey block here: scattered further at every frame, by 21 texels
+  // a 60 Hz step as a random walk goes (21 sqrt(k) for k steps, one at the first frame), saturated
+  // red, under a blur of the radius handed on (16 here) that relaxes to nothing in 7.5 s, a frame late.
   std::vector<std::uint32_t> block(FW * FH, 0);
   for (int y = FH / 2 - 16; y < FH / 2 + 16; ++y) std::fill_n(&block[y * FW + FW / 2 - 16], 32, 0xff505050u);
   glBindTexture(GL_TEXTURE_2D, hf::world::texOut());
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, FW, FH, GL_RGBA, GL_UNSIGNED_BYTE, block.data());
   const hf::Picture handed = hf::readTexture(hf::world::texOut());
   hf::world::blurRadius() = 16;
-  const struct { double t; int blur; } dissolve[] = {{30, 16}, {32, 16}, {34, 11}, {36, 7}, {38, 3}, {39, 0}};
+  const struct { double t; int blur; } dissolve[] = {{30, 16}, {30.1, 16}, {30.3, 15}, {32, 15}, {34, 11}, {36, 7}, {38, 3}, {39, 0}};
   double spread = 0;
   hf::Picture last;
+  double before = dissolve[0].t;
   for (const auto &f : dissolve) {
     last = drawAt(rouge, f.t);
-    EXPECT_EQ(hf::filterCalls, "scatter 21 blur " + std::to_string(f.blur) + " ") << "at " << f.t << " s";
+    const long scatter = std::lround(21 * std::sqrt(f.t == before ? 1 : 60 * (f.t - std::exchange(before, f.t))));
+    EXPECT_EQ(hf::filterCalls, "scatter " + std::to_string(scatter) + " blur " + std::to_string(f.blur) + " ")
+        << "at " << f.t << " s";
     const double now = hf::meanDifference(handed, hf::readTexture(hf::world::texOut()));
-    EXPECT_GT(now, spread) << "scattered further at " << f.t << " s";
+    EXPECT_TRUE(now > spread || f.t > 31) << "scattered further at " << f.t << " s (until spread over the frame)";
     spread = now;
   }
   EXPECT_EQ(last.box([](const hf::Rgba &c) { return c.g || c.b || (c.r && c.r != 255); })[2], 0) << "saturated red";

@@ -36,7 +36,7 @@ void bindFrame() {
 // The rig's camera, lights and GL switches for a pass timed alone.
 void chaseSetUp(const GLfloat *p) {
   bindFrame();
-  subbeeX(p);
+  subbeeX(p, sceneClock(bee2));
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
 }
@@ -101,10 +101,10 @@ int main(int argc, char **argv) {
     glClear(GL_DEPTH_BUFFER_BIT);
     grid_draw(0.0f, 2.0f, _bee[2] + 4.0f);
   });
-  report("bee", [] { bee_draw(1.085f); });
+  report("bee", [] { bee_draw(steadyBeat(1.085f, 1.0f)); });
   report(
       "whole bee2 frame", [] { bee2(2); }, " (target <= 25)");
-  report("whole subbeeX frame in relief (no filter)", [] { subbeeX(relief); });
+  report("whole subbeeX frame in relief (no filter)", [] { subbeeX(relief, sceneClock(bee2)); });
   report("whole bee6 frame (blur 10 and up)", [] { bee6(2); });
   // How much of the 512 x 512 grid reaches the view and is drawn at all.
   auto share = [](const char *what, const std::function<void()> &draw) {
@@ -112,9 +112,9 @@ int main(int argc, char **argv) {
     draw();
     std::printf("  grid drawn, %-33s %7.1f %%\n", what, 100.0 * gl4dgDrawnShare(_grid));
   };
-  share("the chase (bee2, bee3)", [] { subbeeX(flat); });
-  share("the end of the climb (bee4)", [] { subbeeX(relief); });
-  share("bee5 to bee7", [] { subbeeY(highChase); });
+  share("the chase (bee2, bee3)", [] { subbeeX(flat, sceneClock(bee2)); });
+  share("the end of the climb (bee4)", [] { subbeeX(relief, sceneClock(bee2)); });
+  share("bee5 to bee7", [] { subbeeY(highChase, sceneClock(bee5)); });
   gl4duClean(GL4DU_ALL);
   bench::freeTarget(src);
   bench::freeTarget(dst);

@@ -4,7 +4,10 @@
 #include <epoxy/gl.h>
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "gl4d/scenes.h"
 
 namespace gl4d {
 void releaseScenes();
@@ -22,6 +25,14 @@ GLuint compileShader(GLenum type, const std::string &source, std::string *log);
 GLuint linkProgram(const std::vector<GLuint> &shaders, std::string *log);
 void releasePrograms();
 void releaseMatrices();
+
+// The scenes' clocks (scene_times.cpp). The first step at or after a show
+// time in ms; the table's scenes with the start of the first row of each;
+// around each row played, the frame's show time and the row's scenes.
+double stepAtOrAfter(double ms);
+void startSceneTimes(const std::vector<std::pair<GL4DHscene, double>> &firstRows);
+void beginSceneTimes(double now, GL4DHscene first, GL4DHscene second);
+void endSceneTimes();
 
 // Show time of the scene manager in ms (from its first draw), -1 before it.
 double showElapsedMs();

@@ -111,6 +111,10 @@ void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void
     m.secondNames.push_back(row->second ? gl4d::functionName(reinterpret_cast<void *>(row->second)) : "");
   }
   gl4d::noteShowLength(start);
+  std::vector<std::pair<GL4DHscene, double>> firstRows;
+  for (size_t i = 0; i < m.rowStarts.size(); ++i)
+    for (GL4DHscene scene : {table[i].first, table[i].second}) firstRows.emplace_back(scene, m.rowStarts[i]);
+  gl4d::startSceneTimes(firstRows);
   m.started = false;
   m.currentRow.store(-1, std::memory_order_relaxed);
   m.table.store(table, std::memory_order_relaxed);
@@ -170,10 +174,12 @@ void gl4dhDraw(void) {
     static const bool groups = epoxy_gl_version() >= 43 || epoxy_has_gl_extension("GL_KHR_debug");
     if (groups) glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, static_cast<GLuint>(r), -1, gl4d::rowScenes(r).c_str());
     const GL4DHanime &row = table[r];
+    gl4d::beginSceneTimes(now - m.showStart, row.first, row.second);
     if (row.mix)
       row.mix(row.first, row.second, row.duration, elapsed, 2);
     else if (row.first)
       row.first(2);
+    gl4d::endSceneTimes();
     if (groups) glPopDebugGroup();
   }
   if (!gl4d::offlineSession()) present();  // offline frames are read from the framebuffer

@@ -99,6 +99,10 @@ bool apply(const std::string &name, const std::string &value, LayerOptions *out,
     out->windowW = 1280, out->windowH = 720;
     if (!value.empty() && !parseSize(value, &out->windowW, &out->windowH))
       return fail(error, opt + " takes WIDTHxHEIGHT in pixels (1 to 8192 each), not \"" + value + "\"");
+  } else if (name == "max-fps") {
+    if (!parseInt(value, 0, 1000, &out->maxFps))
+      return fail(error, opt + " takes a whole number of frames per second from 0 (no cap) to 1000, not \"" +
+                             value + "\"");
   } else if (name == "stats") {
     out->stats = true;
   } else if (name == "gl-debug") {
@@ -131,7 +135,7 @@ bool takesOptionalValue(const std::string &name) { return name == "benchmark" ||
 
 bool known(const std::string &name) {
   for (const char *n : {"capture", "stills", "stills-dir", "fps", "size", "stop", "help", "benchmark", "stats",
-                        "gl-debug", "window", "caller-dir", "quality", "silent", "seed"})
+                        "gl-debug", "window", "caller-dir", "quality", "silent", "seed", "max-fps"})
     if (name == n) return true;
   return false;
 }
@@ -148,9 +152,10 @@ bool check(LayerOptions *out, std::string *error) {
   std::sort(out->stillsMs.begin(), out->stillsMs.end());
   out->stillsMs.erase(std::unique(out->stillsMs.begin(), out->stillsMs.end()), out->stillsMs.end());
   if (!out->offline()) {
-    if (out->width) return fail(error, "--gl4d-size needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark");
-    if (out->fps != 60) return fail(error, "--gl4d-fps needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark");
+    if (out->fps != 60)
+      return fail(error, "--gl4d-fps needs --gl4d-capture, --gl4d-stills or --gl4d-benchmark (live: --gl4d-max-fps)");
   } else {
+    if (out->maxFps) return fail(error, "--gl4d-max-fps is for a live run (offline runs take --gl4d-fps)");
     if (out->stats) return fail(error, "--gl4d-stats is for a live run (a benchmark prints its own figures)");
     if (out->windowW) return fail(error, "--gl4d-window is for a live run (offline runs have no window to see)");
   }
@@ -211,8 +216,11 @@ const char *layerOptionsHelp() {
          "                          still-TTT.ttt.png (with --gl4d-capture: taken from the capture's frames)\n"
          "  --gl4d-stills-dir=DIR   where the stills go (default: the working directory; made if missing)\n"
          "  --gl4d-fps=N            frames per second offline (default 60)\n"
-         "  --gl4d-size=WxH         frame size offline (default: the scene manager's);\n"
-         "                          the show is rendered at that size\n"
+         "  --gl4d-size=WxH         frame size (default: the scene manager's, 1920x1080); the show is\n"
+         "                          rendered at that size, and live scaled to the window: without a\n"
+         "                          graphics card, 640x360 plays smoothly where 1920x1080 cannot\n"
+         "  --gl4d-max-fps=N        a live run draws at most N frames a second (default 0: as many as\n"
+         "                          the display takes)\n"
          "  --gl4d-stop=T           end after show time T seconds (a capture: default the end of the\n"
          "                          show; stills: after the last one; live: the window closes)\n"
          "  --gl4d-benchmark[=FILE.json]\n"

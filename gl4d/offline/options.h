@@ -25,6 +25,7 @@ struct LayerOptions {
   bool stats = false;         // a live run's frame times, per row, at the end
   bool glDebug = false;       // a debug context: every GL error reported
   int windowW = 0, windowH = 0;  // a desktop window of this size; 0: as the program asks
+  int maxFps = 0;             // a live run's frames a second at most; 0: as fast as the display takes them
   std::string callerDir;      // where relative output paths start; empty: the working directory
   VideoQuality quality = VideoQuality::kFast;
   bool silent = false;        // a capture without a sound track, whatever became of the sound

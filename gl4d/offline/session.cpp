@@ -28,6 +28,7 @@
 #include "gl4d/offline/live_stats.h"
 #include "gl4d/offline/lockstep.h"
 #include "gl4d/offline/options.h"
+#include "gl4d/offline/pacing.h"
 #include "gl4d/offline/progress.h"
 #include "gl4d/offline/sound_file.h"
 #include "gl4d/offline/stills.h"
@@ -330,7 +331,7 @@ void offlineWindow(int *width, int *height, Uint32 *flags) {
 
 void sceneFrameSize(GLuint *width, GLuint *height) {
   LayerSession &s = layerSession;
-  if (s.offline && s.opt.width) {
+  if (s.opt.width) {
     *width = static_cast<GLuint>(s.opt.width);
     *height = static_cast<GLuint>(s.opt.height);
   }
@@ -404,6 +405,7 @@ void contextMade() {
 
 void liveFrameShown() {
   if (layerSession.opt.stats) liveStatsFrameShown();
+  if (layerSession.opt.maxFps) paceLiveFrame(layerSession.opt.maxFps);
 }
 
 unsigned sessionSeed() {

@@ -15,9 +15,9 @@ GLuint beeTex() { return _beeTex; }
 GLuint colorsTex() { return _colorsTex; }
 void fond(double t) { ::fond(t); }
 void grid(GLfloat x, GLfloat sy, GLfloat z) { grid_draw(x, sy, z); }
-void beeDraw(GLfloat da) { bee_draw(da); }
-void subbeeX(const GLfloat *p) { ::subbeeX(p); }
-void subbeeY(const GLfloat *p) { ::subbeeY(p); }
+void beeDraw(GLfloat da) { bee_draw(steadyBeat(da, 1.0f)); }
+void subbeeX(const GLfloat *p) { ::subbeeX(p, sceneClock(bee2)); }
+void subbeeY(const GLfloat *p) { ::subbeeY(p, sceneClock(bee5)); }
 void quit() { _quit(); }
 
 }  // namespace hf::world
