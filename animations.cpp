@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "audioHelper.h"
 #include "noise.h"
@@ -532,8 +533,13 @@ static void restoreSwitches(PassState was) {
 
 static const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // the bee's body, under its stripes
 static const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};  // its head
-// Wing-beat phase, radians: advanced by every bee_draw for the whole run.
-static GLfloat ang = 0.0f;
+// The wings' phase, radians, after the last wing, for the whole run, and
+// the phase the first wing of that bee took. Kept in double: grown to
+// thousands of radians in single precision, the phase's rounding alone
+// would turn the wings by degrees, and differently at every frame rate.
+static struct {
+  double ang = 0.0, first = 0.0;
+} wings;
 
 // The backdrop: the hue ramp on a huge quad just inside the far plane, 990
 // beyond the bee, then softened. The rigs call it right after clearing, so
@@ -621,21 +627,15 @@ static void spherePart(GLfloat y, GLfloat z, GLfloat sx, GLfloat sy, GLfloat sz,
   gl4dgDraw(_sphere);
 }
 
-// How the wings move on in one bee_draw: each wing's phase by advance over
-// the frame (the beat's steps over the frame's 60 Hz steps), the second
-// wing leading the first by lead (one step's beat).
-struct WingBeat {
-  GLfloat advance, lead;
+struct WingPhases {
+  double first, second;
 };
-
-// A beat of da per wing and 60 Hz step, over the steps a frame covers.
-static WingBeat steadyBeat(GLfloat da, float steps) { return {da * steps, da}; }
 
 // One wing: amplitude a degrees about the body's long axis, on side s, at
 // phase phase.
-static void wing(GLfloat a, GLfloat s, GLfloat phase) {
+static void wing(GLfloat a, GLfloat s, double phase) {
   gl4duPushMatrix();
-  gl4duRotatef(static_cast<GLfloat>(a * std::sin(static_cast<double>(phase))), 0.0f, 0.0f, 1.0f);
+  gl4duRotatef(static_cast<GLfloat>(a * std::sin(phase)), 0.0f, 0.0f, 1.0f);
   gl4duTranslatef(s * -0.3f, 0.08f, 0.0f);
   gl4duRotatef(-10.0f, 1.0f, 0.0f, 0.0f);
   gl4duScalef(0.3f, 0.2f, 0.1f);
@@ -648,9 +648,9 @@ static void wing(GLfloat a, GLfloat s, GLfloat phase) {
   glEnable(GL_CULL_FACE);
 }
 
-// The bee at _bee, head towards -z: striped body, black head, two wings
-// whose phases move on by the beat. Leaves face culling on.
-static void bee_draw(WingBeat beat) {
+// The bee at _bee, head towards -z: striped body, black head, two wings at
+// their phases. Leaves face culling on.
+static void bee_draw(WingPhases phases) {
   const GLuint p = _pId[0];
   glUseProgram(p);
   glUniform1i(uniformOf(p, "corps"), 2);
@@ -667,11 +667,8 @@ static void bee_draw(WingBeat beat) {
   // The body, stretched along the bee's axis, then the head before it.
   spherePart(0.0f, 0.0f, 0.12f, 0.12f, 0.4f, white);
   spherePart(0.05f, 0.48f, 0.1f, 0.1f, 0.1f, black);
-  // At 60 fps advance equals lead and this is ang += lead before each wing.
-  const GLfloat first = (ang + (2.0f * beat.advance - 2.0f * beat.lead)) + beat.lead;
-  ang = first + beat.lead;
-  wing(-30.0f, -1.0f, first);
-  wing(30.0f, 1.0f, ang);
+  wing(-30.0f, -1.0f, phases.first);
+  wing(30.0f, 1.0f, phases.second);
 
   gl4duPopMatrix();
   glUniform1i(uniformOf(p, "corps"), 0);
@@ -730,66 +727,180 @@ static void beginWorldFrame(void) {
 }
 
 // The three passes in their order; program 0 current afterwards.
-static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingBeat beat) {
+static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingPhases wings) {
   fond(backdropTime);
   grid_draw(gridX, sy, gridZ);
-  bee_draw(beat);
+  bee_draw(wings);
   glUseProgram(0);
+}
+
+/* The bee world's motion. What the bee scenes move — the bee, the wings'
+ * phase, the opening camera, bee4's climb — moves by the 60 Hz steps of
+ * show time: each step by the scenes of the row playing at that step, in
+ * their drawing order, each from its start on. A frame first takes the
+ * steps since the show's last frame, whatever rows they fall in (a slow
+ * frame covers steps of rows it never drew); each scene it draws then takes
+ * its part of the frame's own step as it draws. At 60 fps a frame is one
+ * step and every scene moves what it always moved in its frame. */
+
+// The rigs' clocks: each starts with the first scene that draws through it;
+// last is where it has moved the bee to, so that two scenes of one
+// cross-fade move it once between them.
+struct RigClock {
+  GLfloat start = -1.0f, last = 0.0f;
+};
+static RigClock rigX, rigY;  // bee2, bee3, bee4; bee5, bee6, bee7
+
+// The opening flight's camera (eye offset from the bee, then up vector; -10
+// marks the set-up to come) and the bee's speed in its last phase.
+enum { RCAM_SIZE = 6 };
+static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
+static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
+static GLfloat ve4 = 0.0f;
+
+// bee4's base: the bee where the climb started, carried on by the rig.
+static struct {
+  bool taken = false;
+  GLfloat b[3] = {0.0f, 0.0f, 0.0f};
+} climbBase;
+
+static constexpr GLfloat kChaseBeat = 1.085f;
+
+// A rig moves the bee on at 4.95 units a second from its start.
+static void rigMove(RigClock &rig, GLfloat start, GLfloat now) {
+  if (rig.start < 0.0f) rig.start = rig.last = start;
+  const GLfloat dt = now - rig.last;
+  rig.last = now;
+  _bee[2] = _bee[2] - 4.95f * dt;
+}
+
+static GLfloat takeOffBeat(GLfloat t);
+static void openingMove(GLfloat t, GLfloat stepT, const StepPart &part);
+
+// The climb's lift of the bee over its base, surge ahead of it, and the eye
+// above and behind it, at bee4's time t.
+struct Climb {
+  GLfloat lift, surge, eyeUp, eyeBack;
+};
+static Climb climbAt(GLfloat t);
+
+// One scene's part of a step: what it moves, and the phases its bee's wings
+// take (two beats of the scene's a step, one before each wing). What moves
+// smoothly takes the part's end, t; what changes by the step, its end.
+static WingPhases moveScene(GL4DHscene scene, GLfloat start, const StepPart &part) {
+  if (!scene) return {wings.first, wings.ang};
+  const GLfloat now = showSeconds(part.toMs), t = now - start, stepT = showSeconds(stepMs(part.n)) - start;
+  GLfloat beat = 0.0f;
+  if (scene == beebegin) {
+    openingMove(t, stepT, part);
+    beat = stepT < 5.83     ? 0.0f
+           : stepT < 9.16   ? takeOffBeat(stepT)
+                            : static_cast<GLfloat>(stepRandom(part.n) / 20.0f + M_PI / 3.0);
+  } else if (scene == bee2 || scene == bee3 || scene == bee4 || scene == bee5 || scene == bee6 || scene == bee7) {
+    beat = kChaseBeat;
+    const bool x = scene == bee2 || scene == bee3 || scene == bee4;
+    if (t >= 0.0f && scene == bee4) {  // the climb sets the bee from its base, the rig carries both on
+      if (!climbBase.taken) std::copy(_bee, _bee + 3, climbBase.b), climbBase.taken = true;
+      const Climb c = climbAt(t);
+      _bee[1] = climbBase.b[1] + c.lift;
+      _bee[2] = climbBase.b[2] - c.surge;
+      rigMove(rigX, start, now);
+      climbBase.b[2] = _bee[2] - (climbBase.b[2] - c.surge) + climbBase.b[2];
+    } else if (t >= 0.0f) {
+      rigMove(x ? rigX : rigY, start, now);
+    }
+  }
+  // At a whole step: ang + beat before each wing.
+  wings.first = (wings.ang + (2.0 * beat * part.share - 2.0 * beat)) + beat;
+  wings.ang = wings.first + beat;
+  return {wings.first, wings.ang};
+}
+
+// The scenes that move in a step: those of the row playing at its end, as
+// at 60 fps (outside the table, the scene drawn by hand).
+struct StepScenes {
+  GL4DHscene scenes[2] = {nullptr, nullptr};
+  GLfloat starts[2] = {0.0f, 0.0f};
+  bool table = true;
+  bool has(GL4DHscene s) const { return !table || s == scenes[0] || s == scenes[1]; }
+};
+
+static StepScenes stepScenes(long step, const SceneClock &self) {
+  StepScenes row;
+  double starts[2];
+  if (!gl4dhRowAt(stepMs(step), row.scenes, starts)) return {{self.scene, nullptr}, {self.start, 0.0f}, false};
+  for (int i = 0; i < 2; ++i) row.starts[i] = showSeconds(starts[i]);
+  return row;
+}
+
+// The world as a scene draws it in its frame: the first scene of a frame
+// moves it over the steps since the last frame; each takes the frame's own.
+static struct {
+  double movedTo = -1.0;  // show time of the frame the world was moved to
+  StepPart last{};        // that frame's part of its step
+  StepScenes lastScenes;  // and who moves in that step
+} motion;
+
+static WingPhases moveWorld(const SceneClock &clock) {
+  if (clock.toMs != motion.movedTo) {
+    std::vector<StepPart> parts;
+    forEachStep(motion.movedTo < 0.0 ? clock.fromMs : motion.movedTo, clock.toMs,
+                [&](const StepPart &p) { parts.push_back(p); });
+    for (const StepPart &part : parts) {
+      const StepScenes row = stepScenes(part.n, clock);
+      for (int i = 0; i < 2; ++i)  // the frame's own part waits for the scenes that draw it
+        if (&part != &parts.back() || !(row.scenes[i] == clock.scene || gl4dhIsDrawing(row.scenes[i])))
+          moveScene(row.scenes[i], row.starts[i], part);
+    }
+    motion.last = parts.empty() ? StepPart{lastStep(clock.toMs), 0.0f, false, clock.toMs} : parts.back();
+    motion.lastScenes = stepScenes(motion.last.n, clock);
+    motion.movedTo = clock.toMs;
+  }
+  // A scene drawn just before or after its rows' steps draws the world as it stands.
+  if (!motion.lastScenes.has(clock.scene)) return {wings.first, wings.ang};
+  return moveScene(clock.scene, clock.start, motion.last);
 }
 
 /* Chase camera rigs: the bee flies on at 4.95 units a second, the eye
  * follows at (p[0], p[1] + 0.5, p[2] + 2) from it, and p[3] is the relief
- * height. A rig's clock starts with the first scene that draws through it,
- * and each call moves the bee by the time since the rig's last call, so
- * that two scenes of one cross-fade move it once between them. */
-
-struct RigClock {
-  GLfloat start = -1.0f, last = 0.0f;
-};
+ * height. The lights and the sky follow the rig's clock. */
 
 static const LightSet lightsX = {40.0f,
                                  {{0.8f, 0.8f, 0.4f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.1f, 0.1f}, {0.1f, 1.0f, 0.1f}}};
 static const LightSet lightsY = {4000.0f,
                                  {{0.2f, 0.2f, 0.2f}, {0.5f, 0.5f, 2.0f}, {2.0f, 0.8f, 0.8f}, {0.3f, 0.3f, 0.8f}}};
 
-static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights, const SceneClock &scene) {
+// A rig's frame as the world stands, at the rig's time t.
+static void drawChase(const GLfloat *p, GLfloat t, const LightSet &lights, WingPhases wingsNow) {
   const PassState entry = rememberPassState();
-  if (clock.start < 0.0f) clock.start = clock.last = scene.start;
-  const GLfloat now = scene.now;
-  const GLfloat t = now - clock.start, dt = now - clock.last;
-  clock.last = now;
   beginWorldFrame();
-  _bee[2] = _bee[2] - 4.95f * dt;
   const GLfloat o[3] = {p[0], p[1] + 0.5f, p[2] + 2.0f};
   gl4duLookAtf(_bee[0] + o[0], _bee[1] + o[1], _bee[2] + o[2], _bee[0], _bee[1], _bee[2], 0.0f, 1.0f, 0.0f);
   const GLfloat c = o[1];
   const GLfloat heights[3] = {c + 1.5f, 1.0f + 3.0f * c, 0.9f + 2.0f * c};
   // The circling lights brighten by one base unit a second, without end.
   sendLights(lights, t + 3.633341f, t, heights, o[0], _bee[0], o[2], _bee[2]);
-  drawWorld(t + 1.633341f, p[0] + _bee[0], p[3], o[2] + _bee[2], steadyBeat(1.085f, stepsIn(scene.fromMs, scene.toMs)));
+  drawWorld(t + 1.633341f, p[0] + _bee[0], p[3], o[2] + _bee[2], wingsNow);
   restoreSwitches(entry);
 }
 
-// bee2, bee3 and bee4 share this rig and its clock.
-static void subbeeX(const GLfloat *p, const SceneClock &scene) {
-  static RigClock clock;
-  chase(p, clock, lightsX, scene);
+static void chase(const GLfloat *p, const RigClock &rig, const LightSet &lights, const SceneClock &scene) {
+  const WingPhases wingsNow = moveWorld(scene);
+  drawChase(p, scene.now - (rig.start < 0.0f ? scene.start : rig.start), lights, wingsNow);
 }
 
+// bee2, bee3 and bee4 share this rig and its clock.
+static void subbeeX(const GLfloat *p, const SceneClock &scene) { chase(p, rigX, lightsX, scene); }
+
 // bee5, bee6 and bee7 share this one: a dim sun, colder and brighter lights.
-static void subbeeY(const GLfloat *p, const SceneClock &scene) {
-  static RigClock clock;
-  chase(p, clock, lightsY, scene);
-}
+static void subbeeY(const GLfloat *p, const SceneClock &scene) { chase(p, rigY, lightsY, scene); }
 
 /* The opening flight: the camera looks straight down at the resting bee,
  * climbs, the wings start with a stutter, the camera swings down behind the
  * bee, and the bee accelerates away while the circling lights fade in. */
 
-enum { RCAM_SIZE = 6 };
-
 // Phase 2: the eye climbs from just over the bee to height 4 straight above.
-static void climb(GLfloat t, GLfloat *rcam) {
+static void climb(GLfloat t) {
   const GLfloat p = powf(fminf(1.0f, (t - 2.5f) / 3.33f), 1.3f);
   const GLfloat up = static_cast<GLfloat>(std::sin(p * M_PI * 0.5));
   const GLfloat ahead = static_cast<GLfloat>(std::sin((1.0f - p) * M_PI * 0.5));
@@ -807,14 +918,10 @@ static GLfloat takeOffBeat(GLfloat t) {
   return static_cast<GLfloat>(beat * M_PI / 3.0);
 }
 
-// Phases 4 and 5: a flutter between pi/3 and pi/3 + 0.05, drawn anew at
-// every 60 Hz step.
-static GLfloat randomBeat(long step) { return static_cast<GLfloat>(stepRandom(step) / 20.0f + M_PI / 3.0); }
-
 // Phase 4: at every step the camera closes a share w of its distance to the
 // chase camera, w growing; a part of a step closes what that part of the
 // step's blend does (the remaining distance times (1 - w)^share).
-static void settle(GLfloat t, GLfloat share, GLfloat *rcam, const GLfloat *rcam0) {
+static void settle(GLfloat t, GLfloat share) {
   const GLfloat r = (t - 9.16f) / 3.33f;
   GLfloat w = r > 1.0f ? 1.0f : r * r;
   if (share != 1.0f) w = 1.0f - powf(1.0f - w, share);
@@ -825,63 +932,55 @@ static void settle(GLfloat t, GLfloat share, GLfloat *rcam, const GLfloat *rcam0
 // it with, then accelerates at 1.5 units/s^2 against a drag that levels its
 // speed off at about 10.6 units/s. A part of a step flies its share of the
 // step; the speed changes as the step ends. The drag only ever stops it.
-static void flyOff(GLfloat dt, const StepPart &part, GLfloat &ve4) {
+static void flyOff(const StepPart &part) {
+  const GLfloat dt = showSeconds(stepMs(part.n)) - showSeconds(stepMs(part.n - 1));
   _bee[2] = _bee[2] - ve4 * dt * part.share;
   if (!part.ends) return;
   const GLfloat v = ve4 + 1.5f * dt;
   ve4 = fmaxf(0.0f, v - 0.8f * v * dt * v * dt);
 }
 
+// The opening flight's part of a step, at its time t and its step's stepT:
+// the climb, the settling and the flight, each in its phase.
+static void openingMove(GLfloat t, GLfloat stepT, const StepPart &part) {
+  if (t < 5.83 && t > 2.5)
+    climb(t);
+  else if (stepT >= 9.16 && stepT < 12.49)
+    settle(stepT, part.share);
+  else if (stepT >= 12.49)
+    flyOff(part);
+}
+
 // Looks at the bee from _bee + rcam[0..2] with up rcam[3..5]: straight down
 // (centre below the eye) or at the bee itself.
-static void lookFromRcam(const GLfloat *rcam, bool atBee) {
+static void lookFromRcam(bool atBee) {
   const GLfloat eye[3] = {_bee[0] + rcam[0], _bee[1] + rcam[1], _bee[2] + rcam[2]};
   const GLfloat cz = atBee ? _bee[2] : _bee[2] + rcam[2];
   gl4duLookAtf(eye[0], eye[1], eye[2], _bee[0], _bee[1], cz, rcam[3], rcam[4], rcam[5]);
 }
 
 void beebegin(int state) {
-  // Eye offset from the bee, then up vector; -10 marks the set-up to come.
-  static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
-  static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
-  static GLfloat vbat = 0.0f, ve4 = 0.0f;
   if (!isDrawState(state)) return;
   const PassState entry = rememberPassState();
   const SceneClock clock = sceneClock(beebegin);
   const GLfloat t = clock.t();
   beginWorldFrame();
-  GLint vp[4];
-  glGetIntegerv(GL_VIEWPORT, vp);
   if (rcam[3] == -10.0f) {
     // Just above the bee and 0.26652 ahead, looking down; up tilted in x-z.
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
     rcam[2] = -0.26652f;
     rcam[5] = -1.4142135f;
     rcam[1] = 0.26652f - _bee[1];
     rcam[3] = static_cast<GLfloat>(vp[3] * -1.4142135623730951 / static_cast<GLfloat>(vp[2]));
   }
-  // The beat, the settling and the flight move by the 60 Hz steps of the
-  // frame, each at its own time; the wings beat the steps' sum.
-  GLfloat advance = 0.0f;
-  forEachStep(clock.fromMs, clock.toMs, [&](const StepPart &part) {
-    const GLfloat ts = showSeconds(stepMs(part.n)) - clock.start;
-    if (ts >= 9.16) {
-      vbat = randomBeat(part.n);
-      if (ts < 12.49)
-        settle(ts, part.share, rcam, rcam0);
-      else
-        flyOff(showSeconds(stepMs(part.n)) - showSeconds(stepMs(part.n - 1)), part, ve4);
-    } else if (ts >= 5.83) {
-      vbat = takeOffBeat(ts);
-    }
-    advance += part.share * vbat;
-  });
-  if (t < 5.83 && t > 2.5) climb(t, rcam);
-  lookFromRcam(rcam, t >= 5.83);
+  const WingPhases wingsNow = moveWorld(clock);
+  lookFromRcam(t >= 5.83);
   // The circling lights fade in from 15.49 s, half a base unit a second.
   const GLfloat f = t - 15.49f > 0.0f ? 0.5f * (t - 15.49f) : 0.0f;
   const GLfloat heights[3] = {2.0f, 1.5f, 1.4f};
   sendLights(lightsX, f, t, heights, rcam[0], _bee[0], rcam[2], _bee[2]);
-  drawWorld(f - 2.0, rcam[0] + _bee[0], 0.0f, rcam[2] + _bee[2], {advance, vbat});
+  drawWorld(f - 2.0, rcam[0] + _bee[0], 0.0f, rcam[2] + _bee[2], wingsNow);
   restoreSwitches(entry);
 }
 
@@ -916,33 +1015,28 @@ static double logistic(GLfloat t, GLfloat c, GLfloat width) {
 }
 
 // The climb: the bee rises 2.5 and surges up to 6 ahead of its base, the
-// camera climbs 3.5 and falls back to 4 behind; after 6 s the relief grows
-// to 2, still blue and tiled.
+// camera climbs 3.5 and falls back to 4 behind.
+static Climb climbAt(GLfloat t) {
+  const GLfloat s1 = static_cast<GLfloat>(2.5 * logistic(t, 1.9f, 1.9f));
+  const GLfloat s3 = static_cast<GLfloat>(3.5 * logistic(t, 3.0f, 3.0f));
+  const GLfloat back = static_cast<GLfloat>(2.0 / (1.0 + std::exp(-6.0 * static_cast<double>(t - 1.0f))));
+  return {s1, s1 + s3, s3 - s1, back};
+}
+
+// bee4 stages the climb (its motion is the world's); after 6 s the relief
+// grows to 2, still blue and tiled.
 void bee4(int state) {
-  static int ft = 1;
-  static GLfloat b[3] = {0.0f, 0.0f, 0.0f};
   if (!isDrawState(state)) return;
   const SceneClock clock = sceneClock(bee4);
   const GLfloat t = clock.t();
-  if (ft) {
-    for (int i = 0; i < 3; ++i) b[i] = _bee[i];
-    ft = 0;
-  }
-  const GLfloat back = static_cast<GLfloat>(2.0 / (1.0 + std::exp(-6.0 * static_cast<double>(t - 1.0f))));
-  const GLfloat s1 = static_cast<GLfloat>(2.5 * logistic(t, 1.9f, 1.9f));
-  const GLfloat s3 = static_cast<GLfloat>(3.5 * logistic(t, 3.0f, 3.0f));
-  _bee[1] = b[1] + s1;
-  const GLfloat S = s1 + s3;
-  _bee[2] = b[2] - S;
+  const Climb c = climbAt(t);
   GLfloat h = 0.0f;
   if (t > 6.0f) {
     const double grown = std::pow(static_cast<double>(t - 6.0f), static_cast<double>(0.9f));
     h = grown < 2.0 ? static_cast<GLfloat>(grown) : 2.0f;
   }
-  const GLfloat p[4] = {0.0f, s3 - s1, back, h};
+  const GLfloat p[4] = {0.0f, c.eyeUp, c.eyeBack, h};
   subbeeX(p, clock);
-  // The base takes over the rig's forward move.
-  b[2] = _bee[2] - (b[2] - S) + b[2];
   gl4dfSobelSetResultMode(GL4DF_SOBEL_RESULT_INV_LUMINANCE);
   gl4dfSobelSetMixFactor(0.9f);
   gl4dfSobelSetMixMode(GL4DF_SOBEL_MIX_ADD);

@@ -33,6 +33,7 @@ double stepAtOrAfter(double ms);
 void startSceneTimes(const std::vector<std::pair<GL4DHscene, double>> &firstRows);
 void beginSceneTimes(double now, GL4DHscene first, GL4DHscene second);
 void endSceneTimes();
+double sceneStart(GL4DHscene scene);  // its table start, -1 when it has none
 
 // Show time of the scene manager in ms (from its first draw), -1 before it.
 double showElapsedMs();

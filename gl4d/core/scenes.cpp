@@ -202,6 +202,16 @@ void gl4dhUpdateWithAudio(void) {
 
 double gl4d::showElapsedMs() { return m.started ? gl4dGetElapsedTime() - m.showStart : -1.0; }
 
+int gl4dhRowAt(double ms, GL4DHscene scenes[2], double starts[2]) {
+  GL4DHanime *table = m.table.load(std::memory_order_relaxed);
+  GLuint elapsed = 0;
+  const int r = table ? rowAt(ms, &elapsed) : -1;
+  scenes[0] = r >= 0 ? table[r].first : nullptr;
+  scenes[1] = r >= 0 && table[r].second != table[r].first ? table[r].second : nullptr;
+  for (int i = 0; i < 2; ++i) starts[i] = gl4d::sceneStart(scenes[i]);
+  return r >= 0;
+}
+
 int gl4dhGetCurrentRow(void) { return m.currentRow.load(std::memory_order_relaxed); }
 GLuint gl4dhGetFramebuffer(void) { return m.fbo; }
 GLuint gl4dhGetColorTexture(void) { return m.colorTex; }

@@ -417,7 +417,7 @@ unsigned sessionSeed() {
 void finishSession(int status) {
   LayerSession &s = layerSession;
   if (!s.offline) {
-    if (s.opt.stats) liveStatsReport();
+    if (s.opt.stats) liveStatsReport(s.frameW, s.frameH);
     return;
   }
   releaseRun();

@@ -53,6 +53,12 @@ none_left() {
 }
 # level <from> <length> [effect...]: the RMS amplitude (0 to 1) of show.wav over that stretch (seconds, or sums).
 level() { sox show.wav -n trim "$(sum "$1")" "$(sum "$2")" "${@:3}" stat 2>&1 | awk '/^RMS +amplitude/ { print $3 }'; }
+# apart <png> <png> <per cent>: the largest channel's mean difference in levels, and the per cent of pixels where
+# it passes that share of the range.
+apart() {
+  convert "$1" "$2" -compose difference -composite -fx 'max(r,max(g,b))' -colorspace gray d.png
+  echo "$(convert d.png -format '%[fx:255*mean]' info:) $(convert d.png -threshold "$3%" -format '%[fx:100*mean]' info:)"
+}
 offline() { env -u DISPLAY -u SDL_VIDEODRIVER ./honeyfold "$@" >stdout 2>stderr; }
 
 # start <command...>: in the background, until its window shows (pid, win) or it ends.

@@ -7,7 +7,11 @@
 namespace hf::world {
 
 GLfloat *bee();  // the bee's position
-GLfloat &wingPhase();
+double &wingPhase();
+// What the bee world has moved (the bee, the wings, the rigs, the opening
+// camera, the climb), kept and put back to redraw a moment as it was.
+void saveMotion();
+void restoreMotion();
 GLuint texOut();
 int &blurRadius();
 GLuint &program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad
@@ -20,6 +24,8 @@ void grid(GLfloat x, GLfloat sy, GLfloat z);
 void beeDraw(GLfloat da);
 void subbeeX(const GLfloat *p);
 void subbeeY(const GLfloat *p);
+// The rig's frame (y: subbeeY's) as the world stands: nothing moves.
+void redrawRig(const GLfloat *p, bool y);
 void quit();
 
 }  // namespace hf::world
