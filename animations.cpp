@@ -941,10 +941,11 @@ static void flyOff(const StepPart &part) {
 }
 
 // The opening flight's part of a step, at its time t and its step's stepT:
-// the climb, the settling and the flight, each in its phase.
+// the climb, the settling and the flight, each in the phase of its step, so
+// that the camera held after the climb is the last climbing step's.
 static void openingMove(GLfloat t, GLfloat stepT, const StepPart &part) {
-  if (t < 5.83 && t > 2.5)
-    climb(t);
+  if (stepT < 5.83 && stepT > 2.5)
+    climb(fmaxf(t, 2.5f));
   else if (stepT >= 9.16 && stepT < 12.49)
     settle(stepT, part.share);
   else if (stepT >= 12.49)
