@@ -127,9 +127,8 @@ TEST_F(Unzip, MembersLandUnderTheirPathsWithTheirDatesAndAreRewrittenAtEveryStar
   umask(022);
 }
 
-// A flipped byte in a stored or a deflated member, or a stream that ends
-// before its declared size (its CRC right for what is there): reported, and
-// the file an earlier start extracted stays as it was; the others come out.
+// A flipped byte in a stored or deflated member, or a stream that ends early (its CRC right for what is there):
+// reported, and the file an earlier start extracted stays as it was; the others come out.
 TEST_F(Unzip, ADamagedMemberLeavesTheEarlierFileAsItWas) {
   const std::string data = dataOf("crc", 20000);
   for (int damage = 0; damage < 3; ++damage) {
@@ -140,15 +139,11 @@ TEST_F(Unzip, ADamagedMemberLeavesTheEarlierFileAsItWas) {
     std::string zip = readFile("shaders.zip");
     if (damage < 2) zip[zip.find(bad.name) + bad.name.size() + 300] ^= 0x10;  // in the data: no extra fields
     std::ofstream("shaders.zip", std::ios::binary) << zip;
-    fs::create_directories("shaders");
-    std::ofstream("shaders/perlin.fs") << "earlier";
+    fs::create_directories("shaders"), std::ofstream("shaders/perlin.fs") << "earlier";
     int result = 0;
     const std::string out = output(muExtrFile2, &result);
-    EXPECT_TRUE(std::regex_search(
-        out, std::regex("extracting: shaders/perlin.fs\nerror -[0-9]+ with zipfile in unz(Read|Close)CurrentFile\n")))
-        << out;
-    EXPECT_EQ(readFile("shaders/perlin.fs"), "earlier") << "damage " << damage;
-    EXPECT_EQ(readFile("shaders/fond.fs"), "f");
+    EXPECT_TRUE(std::regex_search(out, std::regex("perlin.fs\nerror -[0-9]+ with zipfile in unz(Read|Close)CurrentFile"))) << out;
+    EXPECT_EQ(readFile("shaders/perlin.fs") + readFile("shaders/fond.fs"), "earlierf") << "damage " << damage;
     EXPECT_NE(result, 0);
     EXPECT_EQ(std::distance(fs::directory_iterator("shaders"), {}), 3) << "a temporary file left";
   }

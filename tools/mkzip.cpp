@@ -1,8 +1,7 @@
 // Build tool: packs files into a ZIP archive with one fixed stored date, so
 // that the same sources always give the same archive.
-//   honeyfold_mkzip [-0] ARCHIVE "YYYY-MM-DD HH:MM:SS" BASE_DIR MEMBER...
-// Each MEMBER is read from BASE_DIR/MEMBER and stored under the name MEMBER,
-// deflated (stored as it is with -0).
+//   honeyfold_mkzip ARCHIVE "YYYY-MM-DD HH:MM:SS" BASE_DIR MEMBER...
+// Each MEMBER is read from BASE_DIR/MEMBER and stored under the name MEMBER.
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -25,10 +24,8 @@ bool readFile(const std::string &path, std::string *data) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  const bool stored = argc > 1 && std::string(argv[1]) == "-0";
-  if (stored) --argc, ++argv;
   if (argc < 5) {
-    std::fprintf(stderr, "usage: %s [-0] ARCHIVE \"YYYY-MM-DD HH:MM:SS\" BASE_DIR MEMBER...\n", argv[0]);
+    std::fprintf(stderr, "usage: %s ARCHIVE \"YYYY-MM-DD HH:MM:SS\" BASE_DIR MEMBER...\n", argv[0]);
     return 2;
   }
   const std::string archive = argv[1];
@@ -43,7 +40,6 @@ int main(int argc, char **argv) {
     hf::ZipMember m;
     m.name = argv[i];
     m.date = *date;
-    m.deflate = !stored;
     const std::string path = base + "/" + m.name;
     if (!readFile(path, &m.data)) {
       std::fprintf(stderr, "%s: cannot read %s\n", argv[0], path.c_str());

@@ -6,7 +6,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -57,7 +56,8 @@ bool canWriteWhole(const std::string &path, std::string *error) {
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
   // The longest temporary name this process can give it.
   const std::string longest = temporaryName(path, UINT_MAX);
-  const size_t nameMax = static_cast<size_t>(std::max(pathconf(dir.c_str(), _PC_NAME_MAX), 14L));
+  const long dirNameMax = pathconf(dir.c_str(), _PC_NAME_MAX);
+  const size_t nameMax = dirNameMax > 0 ? static_cast<size_t>(dirNameMax) : NAME_MAX;
   if (longest.size() >= PATH_MAX || longest.size() - (slash + 1) > nameMax) {
     *error = "cannot write " + path + ": the name is too long (its temporary name beside it would be longer than " +
              std::to_string(nameMax) + " characters)";
