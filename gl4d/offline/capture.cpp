@@ -16,7 +16,7 @@ namespace gl4d {
 
 bool VideoCapture::prepare(const std::string &path, std::string *error) {
   path_ = path;
-  if (!canWriteWhole(path, error)) return false;
+  if (!canWriteWhole(path, error, false)) return false;  // made in the working directory, renamed from there
   const size_t slash = path.find_last_of('/');
   std::string pattern = path.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".gl4d-capture-XXXXXX";
   if (pattern[0] != '/') {  // the encoder is given absolute paths

@@ -51,15 +51,16 @@ bool writeAll(int fd, const std::string &data) {
 
 }  // namespace
 
-bool canWriteWhole(const std::string &path, std::string *error) {
+bool canWriteWhole(const std::string &path, std::string *error, bool viaWriteWhole) {
   const size_t slash = path.find_last_of('/');
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  // The longest temporary name this process can give it.
-  const std::string longest = temporaryName(path, UINT_MAX);
+  // The longest name this process can give it on the way.
+  const std::string longest = viaWriteWhole ? temporaryName(path, UINT_MAX) : path;
   const long dirNameMax = pathconf(dir.c_str(), _PC_NAME_MAX);
   const size_t nameMax = dirNameMax > 0 ? static_cast<size_t>(dirNameMax) : NAME_MAX;
   if (longest.size() >= PATH_MAX || longest.size() - (slash + 1) > nameMax) {
-    *error = "cannot write " + path + ": the name is too long (its temporary name beside it would be longer than " +
+    *error = "cannot write " + path + ": the name is too long (" +
+             (viaWriteWhole ? "its temporary name beside it would be " : "") + "longer than " +
              std::to_string(nameMax) + " characters)";
     return false;
   }

@@ -10,9 +10,10 @@ namespace gl4d {
 // Before a run: true if a file can be written whole at path: what stands
 // there is a plain file or nothing, in a directory that exists and that we
 // can write into, that lets us replace it (in a sticky directory, such as
-// /tmp, another user's file is not ours to replace), and neither the name
-// nor its temporary form is too long. Otherwise false with a reason.
-bool canWriteWhole(const std::string &path, std::string *error);
+// /tmp, another user's file is not ours to replace), and the name is not
+// too long, nor its temporary form beside it when writeWhole is to make it
+// (viaWriteWhole). Otherwise false with a reason.
+bool canWriteWhole(const std::string &path, std::string *error, bool viaWriteWhole = true);
 
 // Writes data as the file at path: into a temporary file beside it, made
 // anew and written through the descriptor that made it (never opened again
