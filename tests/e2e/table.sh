@@ -140,7 +140,7 @@ EOF
 }
 # Ctrl-C (INT to the whole process group, as a terminal sends it) or kill: 128 + the signal, the message, nothing at
 # the asked path, no working directory, encoder or core file left. STOP: the encoder stopped first (as by SIGTTOU);
-# INT,TERM: a second signal during the clean-up, which it ends; ~HUP: ignored when the run began (nohup), and after.
+# INT,INT: a second signal during the clean-up, which it ends; ~HUP: ignored when the run began (nohup), and after.
 row_interrupted() {
   set -m  # a process group for each run
   local sig p left cap="--gl4d-capture=a.mp4 --gl4d-size=64x36 --gl4d-stop=140" bench="--gl4d-benchmark=b.json --gl4d-size=64x36"
@@ -162,7 +162,7 @@ TERM 143 TERM $bench
 INT 130 INT --gl4d-stills=0.1,140 --gl4d-stills-dir=s --gl4d-size=64x36
 HUP 129 HUP $cap
 QUIT 131 QUIT $bench
-INT,TERM 143 INT $cap
+INT,INT 130 INT $cap
 ~HUP,STOP,INT 130 INT $cap
 EOF
 }
