@@ -140,7 +140,7 @@ EOF
 }
 # Ctrl-C (INT to the whole process group, as a terminal sends it) or kill: 128 + the signal, the message, nothing at
 # the asked path, no working directory, encoder or core file left. STOP: the encoder stopped first (as by SIGTTOU);
-# INT,INT: a second signal during the clean-up, which it ends; ~HUP: ignored when the run began (nohup), and after.
+# INT,TERM: a second one in the clean-up, ending it (either may come first); ~HUP: ignored from the start (nohup).
 row_interrupted() {
   set -m  # a process group for each run
   local sig p left cap="--gl4d-capture=a.mp4 --gl4d-size=64x36 --gl4d-stop=140" bench="--gl4d-benchmark=b.json --gl4d-size=64x36"
@@ -162,14 +162,14 @@ TERM 143 TERM $bench
 INT 130 INT --gl4d-stills=0.1,140 --gl4d-stills-dir=s --gl4d-size=64x36
 HUP 129 HUP $cap
 QUIT 131 QUIT $bench
-INT,INT 130 INT $cap
+INT,TERM 130|143 (INT|TERM) $cap
 ~HUP,STOP,INT 130 INT $cap
 EOF
 }
 # A signal after the last frame, in the program's fade at exit or while the sound is muxed in (by an encoder that
-# takes its time): 143, the message, nothing at the path.
+# takes 30 s, past what finish waits: the stop is heeded at once): 143, the message, nothing at the path.
 row_stopped_at_the_end() {
-  mkdir bin && printf '#!/bin/sh\ncase "$*" in *aac*) : >muxing; sleep 3;; esac\nexec %s "$@"\n' "$(command -v ffmpeg)" >bin/ffmpeg
+  mkdir bin && printf '#!/bin/sh\ncase "$*" in *aac*) : >muxing; sleep 30;; esac\nexec %s "$@"\n' "$(command -v ffmpeg)" >bin/ffmpeg
   chmod +x bin/ffmpeg && for when in " 10/10 frames" muxing; do
     rm -f stderr; env -u DISPLAY PATH=$PWD/bin:$PATH ./honeyfold --gl4d-capture=a.mp4 --gl4d-stop=1 --gl4d-size=32x18 \
       --gl4d-fps=10 >stdout 2>stderr & pid=$!
