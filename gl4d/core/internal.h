@@ -64,6 +64,10 @@ std::string functionName(void *f);
 // What a row shows: "noir", "bee5 > bee6"; "" for none.
 std::string rowScenes(int row);
 
+// A PNG file of w x h RGBA8 pixels (rows bottom-up unless topDown), as
+// bytes; empty if it cannot be made.
+std::string pngBytes(int w, int h, const GLubyte *rgba, bool topDown);
+
 // --gl4d-gl-debug, once the context is current; the count, at the end.
 void startGlDebug();
 void reportGlDebug();

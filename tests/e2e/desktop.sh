@@ -6,12 +6,6 @@
 #   wayland  a native Wayland client of weston: full screen, frames, keys ignored or ending it with 0, nothing left
 . "$(dirname "$0")/lib.sh"
 
-# background: the share of weston's background in a screenshot taken now (0 to 1; its pointer is drawn too)
-background() {
-  WAYLAND_DISPLAY=hf weston-screenshooter >/dev/null 2>&1 && convert wayland-screenshot-*.png -fuzz 10% -fill black \
-    +opaque '#ff00ff' -fill white -opaque '#ff00ff' -format '%[fx:mean]' info: && rm wayland-screenshot-*.png
-}
-
 case $2 in
 heard)
   sound_server
@@ -74,15 +68,7 @@ lost)
   grep -qE "^  1  noir > huit +[1-9]" stdout || fail "no frame after the server went: $(cat stdout)"
   ;;
 wayland)
-  # weston as a desktop's session, nested in this run's X server (its headless backend has no seat, and SDL 2.26
-  # crashes starting on a compositor without one), its socket in this run's runtime directory, magenta behind.
-  sound_server && command -v weston-screenshooter >/dev/null || skip "no weston (scripts/setup installs it)"
-  printf '[shell]\nbackground-color=0xffff00ff\npanel-position=none\n' >weston.ini
-  weston --backend=x11-backend.so --use-pixman --socket=hf --width=640 --height=360 --idle-time=0 --debug \
-    -c "$PWD/weston.ini" 2>weston.log & helpers="$helpers $!"
-  until screen=$(xdotool search --classname "^weston" 2>/dev/null | head -n 1) && is "$(background) > 0.99"; do
-    kill -0 $! 2>/dev/null && [ $SECONDS -lt 30 ] || skip "no compositor: $(tail -n 3 weston.log)"; sleep 0.2
-  done
+  sound_server && compositor 640x360
   # Rendered small and scaled to the window, as a machine without a graphics card plays it.
   WAYLAND_DISPLAY=hf SDL_VIDEODRIVER=wayland ./honeyfold --gl4d-stats --gl4d-size=320x180 --gl4d-max-fps=30 \
     >stdout 2>stderr & pid=$!
