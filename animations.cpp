@@ -480,7 +480,7 @@ static constexpr int kTraceMargin = 48;
 
 // The trace's own objects: its picture (float, so that the slow fade holds
 // exactly), the picture with its mirrored margins and its blurred copy, the
-// light under each spot and the deposits (kMaxDeposits x 2 texels), a
+// light under each spot and the deposits (kMaxDeposits x 2 and x 3), a
 // framebuffer to draw them, and the programs of its passes (tex.fs with
 // TRACE_PASS 1 to 4: the deposits drawn, the light under the spots, the
 // deposits, the margins).
@@ -541,7 +541,7 @@ static void makeTrace(void) {
   _tracePadded = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
   _traceBlurred = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
   _traceUnder = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 2);
-  _traceDeposits = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 2);
+  _traceDeposits = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 3);
   glGenFramebuffers(1, &_traceFbo);
   clearTrace();
   gl4duDefine("TRACE_MAX_DEPOSITS", std::to_string(kMaxDeposits).c_str());
@@ -664,7 +664,7 @@ static void drawTrace(const SceneClock &clock, float px, float py, float x, floa
     glUseProgram(_traceProgs[TRACE_UNDER]);
     tracePass(_traceLight, 0, _traceUnder, path.spots, 2);
     glUseProgram(_traceProgs[TRACE_DEPOSITS]);
-    tracePass(_traceLight, _traceUnder, _traceDeposits, path.spots, 2);
+    tracePass(_traceLight, _traceUnder, _traceDeposits, path.spots, 3);
   }
   const GLsizei pw = _traceW + 2 * kTraceMargin, ph = _traceH + 2 * kTraceMargin;
   glUseProgram(_traceProgs[TRACE_MIRROR]);

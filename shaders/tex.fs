@@ -6,7 +6,7 @@
 // Built with TRACE_PASS, the sound trace's passes (animations.cpp, the
 // trace): 1 the span's deposits ("aux"), each blurred and faded by the passes
 // after it; 2 the previous picture's light ("tx") under each spot; 3 the
-// deposits, from that light; 4 the picture with its edges mirrored out by
+// deposits, from that light (3 texels a deposit); 4 the picture with its edges mirrored out by
 // `margin` texels. Each is a program of its own, so that no pass runs the
 // others' loops.
 uniform sampler2D tx, aux;
@@ -34,6 +34,9 @@ float passesAt(int j) { return j < grouped ? a0 + float(j) * group : a1 + float(
 float groupOf(int j) { return j < grouped ? group : 1.0; }
 vec2 spotAt(int j) { return from + passesAt(j) * passStep; }
 mat2 sym(vec3 m) { return mat2(m.x, m.y, m.y, m.z); }
+// exp(-q/2) for q >= 0, held above the smallest normal float: a software
+// rasteriser's exp2 of a large negative power can give NaN.
+float gauss(float q) { return exp(-0.5 * min(q, 160.0)); }
 
 // The previous picture's light under spot j, blurred and faded by the
 // passes before it: the moments about the spot of spot x light (mass, first
@@ -49,7 +52,7 @@ vec4 lightUnder(int j, int row) {
   for (int iy = -6; iy <= 6; ++iy)
     for (int ix = -6; ix <= 6; ++ix) {
       vec2 d = vec2(ix, iy) * h, c = r * d;
-      vec4 e = texture(tx, (p + d) * texel) * exp(-dot(d, d) / (2.0 * V));
+      vec4 e = texture(tx, (p + d) * texel) * gauss(dot(d, d) / V);
       m01 += vec4(e.g, e.g * c, e.r);
       m2 += e.g * vec3(cv + c.x * c.x, c.x * c.y, cv + c.y * c.y);
     }
@@ -63,7 +66,7 @@ vec4 lightUnder(int j, int row) {
 void addUnder(inout float m0, inout vec2 m1, inout mat2 m2, vec2 p, float M, vec2 mu, mat2 C) {
   mat2 S = C + mat2(spotVar), Ci = inverse(C);
   vec2 d = mu - p;
-  float z = M * spotVar / sqrt(determinant(S)) * exp(-0.5 * dot(d, inverse(S) * d));
+  float z = M * spotVar / sqrt(determinant(S)) * gauss(dot(d, inverse(S) * d));
   mat2 cc = inverse(Ci + mat2(1.0 / spotVar));
   vec2 c = cc * (Ci * d);
   m0 += z;
@@ -86,24 +89,32 @@ void settle(float m0, vec2 m1, mat2 m2, float self0, vec2 self1, mat2 self2,
             inout float M, inout vec2 c, inout mat2 C) {
   float spotMass = TWO_PI * spotVar;
   M = (spotMass - m0) / (1.0 + self0);
+  // (No early return: a software rasteriser's inlining took one for a break
+  // out of the caller's loop.)
   if (M <= 1e-3 * spotMass) {
-    M = max(M, 0.0), c = vec2(0.0), C = mat2(spotVar);
-    return;
+    M = max(M, 0.0);
+    c = vec2(0.0);
+    C = mat2(spotVar);
+  } else {
+    c = -(m1 + M * self1) / M;
+    C = (mat2(spotMass * spotVar) - m2 - M * self2) / M - outerProduct(c, c);
+    c *= min(1.0, 3.0 * sqrt(spotVar) / max(length(c), 1e-6));
+    float mid = 0.5 * (C[0][0] + C[1][1]);
+    float spread = sqrt(0.25 * (C[0][0] - C[1][1]) * (C[0][0] - C[1][1]) + C[0][1] * C[0][1]);
+    float raise = max(0.04 * spotVar - (mid - spread), 0.0);
+    C = (C + mat2(raise)) * min(1.0, 16.0 * spotVar / (mid + spread + raise));
   }
-  c = -(m1 + M * self1) / M;
-  C = (mat2(spotMass * spotVar) - m2 - M * self2) / M - outerProduct(c, c);
-  c *= min(1.0, 3.0 * sqrt(spotVar) / max(length(c), 1e-6));
-  float mid = 0.5 * (C[0][0] + C[1][1]);
-  float spread = sqrt(0.25 * (C[0][0] - C[1][1]) * (C[0][0] - C[1][1]) + C[0][1] * C[0][1]);
-  float raise = max(0.04 * spotVar - (mid - spread), 0.0);
-  C = (C + mat2(raise)) * min(1.0, 16.0 * spotVar / (mid + spread + raise));
 }
 
 float depMass[TRACE_MAX_DEPOSITS], depRed[TRACE_MAX_DEPOSITS];
 vec2 depMean[TRACE_MAX_DEPOSITS];
 mat2 depCov[TRACE_MAX_DEPOSITS];
 vec4 deposit(int j, int row) {
-  for (int i = 0; i <= j; ++i) {
+  // Every fragment runs the whole chain, the same loops in every lane (a
+  // software rasteriser mishandled loops whose length differed between the
+  // lanes of a quad), and keeps its own spot's deposit.
+  vec4 result = vec4(0.0);
+  for (int i = 0; i < spots; ++i) {
     vec2 p = spotAt(i);
     vec4 o = texelFetch(aux, ivec2(i, 0), 0);
     float m0 = o.x, red = o.w;
@@ -114,7 +125,7 @@ vec4 deposit(int j, int row) {
       addUnder(m0, m1, m2, p, n * pow(passKeep, dt) * depMass[l], depMean[l], depCov[l] + mat2(dt * passVar));
       float v = 2.0 * spotVar + dt * passVar;
       vec2 d = spotAt(l) - p;
-      red += n * pow(color.r * passKeep, dt) * depRed[l] * spotVar / v * exp(-0.5 * dot(d, d) / v);
+      red += n * pow(color.r * passKeep, dt) * depRed[l] * spotVar / v * gauss(dot(d, d) / v);
     }
     depRed[i] = max(color.r * TWO_PI * spotVar - red, 0.0);
     float M;
@@ -134,26 +145,61 @@ vec4 deposit(int j, int row) {
       settle(m0, m1, m2, s0, s1, s2, M, c, C);
     }
     depMass[i] = M, depMean[i] = p + c, depCov[i] = C;
+    if (i == j) {
+      // Blurred and faded by the m passes after it; each spot stands for
+      // its group's passes along their stretch of the path.
+      float m = span - passesAt(i), v = spotVar + m * passVar, n = groupOf(i);
+      C += mat2(m * passVar) + outerProduct(passStep, passStep) * (n * n - 1.0) / 12.0;
+      float green = n * M * pow(passKeep, m) / (TWO_PI * sqrt(determinant(C)));
+      mat2 Ci = inverse(C);
+      mat2 shape = depCov[i] + outerProduct(passStep, passStep) * (n * n - 1.0) / 12.0;
+      result = row == 0   ? vec4(green, p + c, n * depRed[i] * pow(color.r * passKeep, m) / (TWO_PI * v))
+               : row == 1 ? vec4(Ci[0][0], Ci[0][1], Ci[1][1], 1.0 / v)
+                          : vec4(shape[0][0], shape[1][1], m * passVar, 0.0);
+    }
   }
-  // Blurred and faded by the m passes after it; each spot stands for
-  // `group` passes along its stretch of the path.
-  float m = span - passesAt(j), v = spotVar + m * passVar, n = groupOf(j);
-  mat2 C = depCov[j] + mat2(m * passVar) + outerProduct(passStep, passStep) * (n * n - 1.0) / 12.0;
-  float green = n * depMass[j] * pow(passKeep, m) / (TWO_PI * sqrt(determinant(C)));
-  float red = n * depRed[j] * pow(color.r * passKeep, m) / (TWO_PI * v);
-  mat2 Ci = inverse(C);
-  return row == 0 ? vec4(green, depMean[j], red) : vec4(Ci[0][0], Ci[0][1], Ci[1][1], 1.0 / v);
+  return result;
 }
 
 #endif
 
-// The deposits' light at pixel x.
+// The standard normal distribution function (erf after Winitzki: within
+// 2e-4).
+float normalBelow(float z) {
+  float a = 0.5 * z * z, e = sqrt(1.0 - exp(-a * (1.27324 + 0.147 * a) / (1.0 + 0.147 * a)));
+  return 0.5 + 0.5 * sign(z) * e;
+}
+
+// Share of a deposit (mean `at`, variance d along the axis) inside the frame
+// [0, size] that reaches `x` after a blur of variance b: the frame held only
+// that part of it when it was laid.
+float inside(float x, float at, float d, float b, float size) {
+  float k = 1.0 / sqrt(d * b * (d + b) + 1e-12);
+  return normalBelow((at * b + x * d) * k) * normalBelow(((size - at) * b + (size - x) * d) * k);
+}
+
+// The deposits' light at pixel x. The frame's edges turned light back in
+// as the passes blurred it: each deposit near an edge also shines from its
+// mirror image there (itself seen at x mirrored), and only of what it laid
+// inside the frame.
+bool mirrored(int side, float at, float reach, float size) {
+  return side == 0 || (side < 0 ? at < reach : at > size - reach);
+}
 vec4 deposits(vec2 x) {
-  vec2 g = vec2(0.0);
+  vec2 size = vec2(textureSize(tx, 0) - 2 * margin), g = vec2(0.0);
   for (int j = 0; j < spots; ++j) {
-    vec4 d0 = texelFetch(aux, ivec2(j, 0), 0), d1 = texelFetch(aux, ivec2(j, 1), 0);
-    vec2 d = x - d0.yz, e = x - spotAt(j);
-    g += vec2(d0.x * exp(-0.5 * dot(d, sym(d1.xyz) * d)), d0.w * exp(-0.5 * dot(e, e) * d1.w));
+    vec4 d0 = texelFetch(aux, ivec2(j, 0), 0), d1 = texelFetch(aux, ivec2(j, 1), 0), d2 = texelFetch(aux, ivec2(j, 2), 0);
+    vec2 reach = 5.0 * sqrt(d2.xy + d2.z), cut = 5.0 * sqrt(d2.xy);
+    bool edge = any(lessThan(d0.yz, cut)) || any(greaterThan(d0.yz, size - cut));
+    for (int sx = -1; sx <= 1; ++sx)
+      for (int sy = -1; sy <= 1; ++sy)
+        if (mirrored(sx, d0.y, reach.x, size.x) && mirrored(sy, d0.z, reach.y, size.y)) {
+          vec2 at = vec2(sx == 0 ? x.x : sx < 0 ? -x.x : 2.0 * size.x - x.x, sy == 0 ? x.y : sy < 0 ? -x.y : 2.0 * size.y - x.y);
+          vec2 d = at - d0.yz, e = at - spotAt(j);
+          float share = edge ? inside(at.x, d0.y, d2.x, d2.z, size.x) * inside(at.y, d0.z, d2.y, d2.z, size.y) : 1.0;
+          float q = d1.x * d.x * d.x + 2.0 * d1.y * d.x * d.y + d1.z * d.y * d.y;
+          g += share * vec2(d0.x * gauss(q), d0.w * gauss(dot(e, e) * d1.w));
+        }
   }
   return vec4(g.y, g.x, g.y, 0.0);
 }
