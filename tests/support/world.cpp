@@ -7,6 +7,7 @@ namespace hf::world {
 GLfloat *bee() { return _bee; }
 GLfloat &wingPhase() { return ang; }
 GLuint texOut() { return _texOut; }
+GLuint traceLight() { return _traceLight; }
 int &blurRadius() { return _blurRadius; }
 GLuint &program(int i) { return i == 3 ? _texProgId : _pId[i]; }
 GLuint gridTex() { return _gridTex; }

@@ -9,6 +9,7 @@ namespace hf::world {
 GLfloat *bee();  // the bee's position
 GLfloat &wingPhase();
 GLuint texOut();
+GLuint traceLight();  // the sound trace's own picture (float)
 int &blurRadius();
 GLuint &program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad
 GLuint gridTex();
