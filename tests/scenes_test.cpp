@@ -271,10 +271,10 @@ TEST_F(Scenes, TheTracesTrailIsAsLongAtAnyRate) {
   }
 }
 
-// Green light of the trace's own picture: its sum, and the mean and
-// variance of x weighted by it.
+// Green light of the trace's own picture: its sum, its largest, and the
+// mean and variance of x weighted by it.
 struct Light {
-  double sum = 0, x = 0, xx = 0;
+  double sum = 0, most = 0, x = 0, xx = 0;
 };
 Light traceLight() {
   GLint w = 0, h = 0;
@@ -287,7 +287,7 @@ Light traceLight() {
   Light l;
   for (size_t i = 0; i < v.size() / 4; ++i) {
     const double g = v[i * 4 + 1], x = static_cast<double>(i % w) + 0.5;
-    l.sum += g, l.x += g * x, l.xx += g * x * x;
+    l.sum += g, l.most = std::max(l.most, g), l.x += g * x, l.xx += g * x * x;
   }
   l.x /= l.sum, l.xx = l.xx / l.sum - l.x * l.x;
   return l;
@@ -317,6 +317,19 @@ TEST_F(Scenes, TheTraceFadesAndBlursByItsPasses) {
     const Light b = traceLight();
     EXPECT_NEAR(b.sum / a.sum / std::pow(0.9989, 252), 1.0, 0.002) << h;
     EXPECT_NEAR((b.xx - a.xx) / (252 * 32.0 / 9.0), 1.0, 0.02) << h;
+  }
+}
+
+// Where the point passes, its spot replaced the light beneath it: the trail
+// never outshines the spot. Largest where the spot is widest against a
+// pass's blur; measured 1.07 at 960 x 540 and 1.14 at 1920 x 1080 on
+// llvmpipe and softpipe (each deposit drawn as a Gaussian of its moments).
+TEST_F(Scenes, TheTraceNeverOutshinesItsSpot) {
+  for (int h : {540, 1080}) {
+    hf::Frame big(h * 16 / 9, h);
+    trace(big, 60, 0, 0.1, [](double) -> Sint16 { return 0; });
+    const double most = traceLight().most;
+    EXPECT_TRUE(most > 0.9 && most < 1.2) << most << " at " << h;
   }
 }
 
