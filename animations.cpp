@@ -480,7 +480,7 @@ static constexpr int kTraceMargin = 48;
 
 // The trace's own objects: its picture (float, so that the slow fade holds
 // exactly), the picture with its mirrored margins and its blurred copy, the
-// light under each spot and the deposits (kMaxDeposits x 2 and x 3), a
+// light under each spot and the deposits drawn (kMaxDeposits x 2 and x 4), a
 // framebuffer to draw them, and the programs of its passes (tex.fs with
 // TRACE_PASS 1 to 4: the deposits drawn, the light under the spots, the
 // deposits, the margins).
@@ -541,7 +541,7 @@ static void makeTrace(void) {
   _tracePadded = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
   _traceBlurred = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
   _traceUnder = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 2);
-  _traceDeposits = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 3);
+  _traceDeposits = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 4);
   glGenFramebuffers(1, &_traceFbo);
   clearTrace();
   gl4duDefine("TRACE_MAX_DEPOSITS", std::to_string(kMaxDeposits).c_str());
@@ -578,11 +578,18 @@ static TraceSpan traceSpan(const SceneClock &clock) {
 // older passes (half the spots, each standing for `group` passes) and keeps
 // its newest one by one. In pixels: where the point was at the span's
 // start and its step a pass; in passes since the span's start: the middle
-// of the first group, the first single pass.
+// of the first group, the first single pass. They are drawn together where
+// they look as one: the newest alone (the spot as it shows), and from it
+// back a spot joins those drawn with it while their stretch of the path is
+// at most half the width of the newest of them (the spot blurred by the
+// passes after it); draw[k] is the first spot of the k-th drawn.
 struct TracePath {
   GLfloat x0, y0, dx, dy;
   double group, a0, a1;
-  int spots, grouped;
+  int spots, grouped, drawn = 0;
+  GLint draw[kMaxDeposits + 1] = {};
+  double passesAt(int j) const { return j < grouped ? a0 + j * group : a1 + (j - grouped); }
+  double groupOf(int j) const { return j < grouped ? group : 1.0; }
 };
 
 static TracePath tracePath(const TraceSpan &span, float px, float py, float x, float y) {
@@ -591,8 +598,20 @@ static TracePath tracePath(const TraceSpan &span, float px, float py, float x, f
   const int grouped = span.count > kMaxDeposits ? kMaxDeposits / 2 : 0;
   const int singles = std::min(span.count, kMaxDeposits) - grouped;
   const double group = grouped ? static_cast<double>(span.count - singles) / grouped : 1.0;
-  return {px * w, py * h, static_cast<GLfloat>((x - px) * w * perPass), static_cast<GLfloat>((y - py) * h * perPass),
-          group, span.first + 0.5 * (group - 1.0), span.first + (span.count - singles), grouped + singles, grouped};
+  TracePath path{px * w, py * h, static_cast<GLfloat>((x - px) * w * perPass), static_cast<GLfloat>((y - py) * h * perPass),
+                 group, span.first + 0.5 * (group - 1.0), span.first + (span.count - singles), grouped + singles, grouped};
+  const double step = std::hypot(path.dx, path.dy), spotVar = std::pow(kSpotSigma * _traceH, 2.0);
+  GLint firsts[kMaxDeposits];
+  for (int end = path.spots; end > 0; ++path.drawn) {
+    const double newest = path.passesAt(end - 1);
+    const double half = 0.5 * std::sqrt(spotVar + (span.passes - newest) * kPassVariance);
+    int first = end - 1;
+    while (first > 0 && end < path.spots && (newest - path.passesAt(first - 1) + 0.5 * path.groupOf(first - 1)) * step <= half) --first;
+    firsts[path.drawn] = first, end = first;
+  }
+  for (int k = 0; k < path.drawn; ++k) path.draw[k] = firsts[path.drawn - 1 - k];
+  path.draw[path.drawn] = path.spots;
+  return path;
 }
 
 static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath &path) {
@@ -607,6 +626,8 @@ static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath
   glUniform1f(uniform("span"), static_cast<GLfloat>(span.passes));
   glUniform1i(uniform("spots"), path.spots);
   glUniform1i(uniform("grouped"), path.grouped);
+  glUniform1i(uniform("drawn"), path.drawn);
+  glUniform1iv(uniform("drawFirst"), path.drawn + 1, path.draw);
   glUniform1f(uniform("spotVar"), spotSigma * spotSigma);
   glUniform1f(uniform("passVar"), kPassVariance);
   glUniform1f(uniform("passKeep"), kTraceKeep);
@@ -618,12 +639,13 @@ static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath
 
 // Sends "pm" mapping _quad onto the rectangle around the span's path as far
 // as its deposits show: within 3 spot sigmas of their spots, spread by at
-// most 4 (tex.fs bounds them), then blurred by the span and by their group's
-// stretch of the path; 4 standard deviations of that.
+// most 3 (tex.fs bounds them), then blurred by the span and by their group's
+// stretch of the path; 3.5 standard deviations of that (a 500th of a
+// deposit's height).
 static void sendPathRectangle(const TraceSpan &span, const TracePath &path) {
   const double spotVar = std::pow(kSpotSigma * _traceH, 2.0), stretch = path.group * std::hypot(path.dx, path.dy);
   const double reach = 3.0 * std::sqrt(spotVar) +
-                       4.0 * std::sqrt(16.0 * spotVar + (span.passes + 1.0) * kPassVariance + stretch * stretch);
+                       3.5 * std::sqrt(9.0 * spotVar + (span.passes + 1.0) * kPassVariance + stretch * stretch);
   const double ax = path.dx * span.passes, ay = path.dy * span.passes;  // the whole path of the span
   const double length = std::hypot(ax, ay);
   const double ux = length > 0.0 ? ax / length : 1.0, uy = length > 0.0 ? ay / length : 0.0;
@@ -664,7 +686,7 @@ static void drawTrace(const SceneClock &clock, float px, float py, float x, floa
     glUseProgram(_traceProgs[TRACE_UNDER]);
     tracePass(_traceLight, 0, _traceUnder, path.spots, 2);
     glUseProgram(_traceProgs[TRACE_DEPOSITS]);
-    tracePass(_traceLight, _traceUnder, _traceDeposits, path.spots, 3);
+    tracePass(_traceLight, _traceUnder, _traceDeposits, path.drawn, 4);
   }
   const GLsizei pw = _traceW + 2 * kTraceMargin, ph = _traceH + 2 * kTraceMargin;
   glUseProgram(_traceProgs[TRACE_MIRROR]);

@@ -6,7 +6,7 @@
 // Built with TRACE_PASS, the sound trace's passes (animations.cpp, the
 // trace): 1 the span's deposits ("aux"), each blurred and faded by the passes
 // after it; 2 the previous picture's light ("tx") under each spot; 3 the
-// deposits, from that light (3 texels a deposit); 4 the picture with its edges mirrored out by
+// deposits drawn, from that light (4 texels each); 4 the picture with its edges mirrored out by
 // `margin` texels. Each is a program of its own, so that no pass runs the
 // others' loops.
 uniform sampler2D tx, aux;
@@ -24,6 +24,9 @@ layout(location = 1) out vec4 traceColor;
 uniform vec2 from, passStep;
 uniform float a0, a1, group, span;
 uniform int spots, grouped;
+// The spots drawn: drawn Gaussians, the k-th summing spots drawFirst[k] to
+// drawFirst[k + 1] - 1.
+uniform int drawn, drawFirst[TRACE_MAX_DEPOSITS + 1];
 // Spot variance and a pass's blur (pixels^2), light a pass keeps.
 uniform float spotVar, passVar, passKeep;
 uniform int margin;
@@ -84,7 +87,7 @@ void addUnder(inout float m0, inout vec2 m1, inout mat2 m2, vec2 p, float M, vec
 // that of the deposits of the passes before it in its group (as many as
 // `self` at mass 1): the mass from their sum, linear in it; mean and
 // covariance from the moments, the mean within 3 spot sigmas, the sigmas
-// within 0.2 and 4.
+// within 0.2 and 3.
 void settle(float m0, vec2 m1, mat2 m2, float self0, vec2 self1, mat2 self2,
             inout float M, inout vec2 c, inout mat2 C) {
   float spotMass = TWO_PI * spotVar;
@@ -102,18 +105,23 @@ void settle(float m0, vec2 m1, mat2 m2, float self0, vec2 self1, mat2 self2,
     float mid = 0.5 * (C[0][0] + C[1][1]);
     float spread = sqrt(0.25 * (C[0][0] - C[1][1]) * (C[0][0] - C[1][1]) + C[0][1] * C[0][1]);
     float raise = max(0.04 * spotVar - (mid - spread), 0.0);
-    C = (C + mat2(raise)) * min(1.0, 16.0 * spotVar / (mid + spread + raise));
+    C = (C + mat2(raise)) * min(1.0, 9.0 * spotVar / (mid + spread + raise));
   }
 }
 
 float depMass[TRACE_MAX_DEPOSITS], depRed[TRACE_MAX_DEPOSITS];
 vec2 depMean[TRACE_MAX_DEPOSITS];
 mat2 depCov[TRACE_MAX_DEPOSITS];
-vec4 deposit(int j, int row) {
+vec4 deposit(int k, int row) {
   // Every fragment runs the whole chain, the same loops in every lane (a
   // software rasteriser mishandled loops whose length differed between the
-  // lanes of a quad), and keeps its own spot's deposit.
-  vec4 result = vec4(0.0);
+  // lanes of a quad), and sums the deposits it draws: spots drawFirst[k]
+  // to drawFirst[k + 1] - 1, as they stand at the span's end (mass, first
+  // and second moments about the newest spot, of green and of red, and the
+  // shape before the blur).
+  vec2 origin = spotAt(drawFirst[k + 1] - 1);
+  vec4 g = vec4(0.0), r = vec4(0.0);
+  mat2 g2 = mat2(0.0), shape = mat2(0.0);
   for (int i = 0; i < spots; ++i) {
     vec2 p = spotAt(i);
     vec4 o = texelFetch(aux, ivec2(i, 0), 0);
@@ -136,7 +144,7 @@ vec4 deposit(int j, int row) {
     // first half of its group has laid the same deposit before it, each
     // further back along the path, blurred and faded by the passes since.
     float q = 0.5 * (groupOf(i) - 1.0), back = 0.5 * (q + 1.0);
-    for (int k = 0; k < 3 && q > 0.0; ++k) {
+    for (int t = 0; t < 3 && q > 0.0; ++t) {
       float s0 = 0.0;
       vec2 s1 = vec2(0.0);
       mat2 s2 = mat2(0.0);
@@ -145,20 +153,29 @@ vec4 deposit(int j, int row) {
       settle(m0, m1, m2, s0, s1, s2, M, c, C);
     }
     depMass[i] = M, depMean[i] = p + c, depCov[i] = C;
-    if (i == j) {
-      // Blurred and faded by the m passes after it; each spot stands for
-      // its group's passes along their stretch of the path.
-      float m = span - passesAt(i), v = spotVar + m * passVar, n = groupOf(i);
-      C += mat2(m * passVar) + outerProduct(passStep, passStep) * (n * n - 1.0) / 12.0;
-      float green = n * M * pow(passKeep, m) / (TWO_PI * sqrt(determinant(C)));
-      mat2 Ci = inverse(C);
-      mat2 shape = depCov[i] + outerProduct(passStep, passStep) * (n * n - 1.0) / 12.0;
-      result = row == 0   ? vec4(green, p + c, n * depRed[i] * pow(color.r * passKeep, m) / (TWO_PI * v))
-               : row == 1 ? vec4(Ci[0][0], Ci[0][1], Ci[1][1], 1.0 / v)
-                          : vec4(shape[0][0], shape[1][1], m * passVar, 0.0);
+    if (i >= drawFirst[k] && i < drawFirst[k + 1]) {
+      // Blurred and faded by the m passes after it; a spot standing for
+      // several passes spreads along their stretch of the path.
+      float m = span - passesAt(i), n = groupOf(i), w = n * M * pow(passKeep, m);
+      float wr = n * depRed[i] * pow(color.r * passKeep, m), v = spotVar + m * passVar;
+      mat2 own = C + outerProduct(passStep, passStep) * (n * n - 1.0) / 12.0;
+      vec2 at = p + c - origin, ar = p - origin;
+      g += w * vec4(1.0, at, m * passVar);
+      g2 += w * (own + mat2(m * passVar) + outerProduct(at, at));
+      shape += w * own;
+      r += wr * vec4(1.0, ar, 2.0 * v + dot(ar, ar));
     }
   }
-  return result;
+  // One Gaussian of the same moments for green, one round one for red.
+  vec2 mean = g.yz / max(g.x, 1e-30), redMean = r.yz / max(r.x, 1e-30);
+  mat2 C = g.x > 0.0 ? g2 / g.x - outerProduct(mean, mean) : mat2(spotVar);
+  float v = r.x > 0.0 ? max(0.5 * (r.w / r.x - dot(redMean, redMean)), 0.04 * spotVar) : spotVar;
+  mat2 Ci = inverse(C);
+  shape /= max(g.x, 1e-30);
+  return row == 0   ? vec4(g.x / (TWO_PI * sqrt(determinant(C))), origin + mean, r.x / (TWO_PI * v))
+         : row == 1 ? vec4(Ci[0][0], Ci[0][1], Ci[1][1], 1.0 / v)
+         : row == 2 ? vec4(shape[0][0], shape[1][1], g.w / max(g.x, 1e-30), 0.0)
+                    : vec4(origin + redMean, 0.0, 0.0);
 }
 
 #endif
@@ -180,26 +197,30 @@ float inside(float x, float at, float d, float b, float size) {
 
 // The deposits' light at pixel x. The frame's edges turned light back in
 // as the passes blurred it: each deposit near an edge also shines from its
-// mirror image there (itself seen at x mirrored), and only of what it laid
-// inside the frame.
-bool mirrored(int side, float at, float reach, float size) {
-  return side == 0 || (side < 0 ? at < reach : at > size - reach);
-}
+// mirror images there (itself seen at x mirrored), and only of what it laid
+// inside the frame. The loops run as many times as a deposit needs, the
+// same in every lane: a software rasteriser runs both sides of a branch.
 vec4 deposits(vec2 x) {
   vec2 size = vec2(textureSize(tx, 0) - 2 * margin), g = vec2(0.0);
-  for (int j = 0; j < spots; ++j) {
+  for (int j = 0; j < drawn; ++j) {
     vec4 d0 = texelFetch(aux, ivec2(j, 0), 0), d1 = texelFetch(aux, ivec2(j, 1), 0), d2 = texelFetch(aux, ivec2(j, 2), 0);
+    vec2 redMean = texelFetch(aux, ivec2(j, 3), 0).xy;
+    // Mirrors on each axis: none, the low edge (-1) or the high one (1).
     vec2 reach = 5.0 * sqrt(d2.xy + d2.z), cut = 5.0 * sqrt(d2.xy);
+    ivec2 side = ivec2(greaterThan(d0.yz, size - reach)) - ivec2(lessThan(d0.yz, reach));
     bool edge = any(lessThan(d0.yz, cut)) || any(greaterThan(d0.yz, size - cut));
-    for (int sx = -1; sx <= 1; ++sx)
-      for (int sy = -1; sy <= 1; ++sy)
-        if (mirrored(sx, d0.y, reach.x, size.x) && mirrored(sy, d0.z, reach.y, size.y)) {
-          vec2 at = vec2(sx == 0 ? x.x : sx < 0 ? -x.x : 2.0 * size.x - x.x, sy == 0 ? x.y : sy < 0 ? -x.y : 2.0 * size.y - x.y);
-          vec2 d = at - d0.yz, e = at - spotAt(j);
-          float share = edge ? inside(at.x, d0.y, d2.x, d2.z, size.x) * inside(at.y, d0.z, d2.y, d2.z, size.y) : 1.0;
-          float q = d1.x * d.x * d.x + 2.0 * d1.y * d.x * d.y + d1.z * d.y * d.y;
-          g += share * vec2(d0.x * gauss(q), d0.w * gauss(dot(e, e) * d1.w));
-        }
+    int images = (side.x != 0 ? 2 : 1) * (side.y != 0 ? 2 : 1);
+    for (int k = 0; k < images; ++k) {
+      // Image k: mirrored in x when bit 0 is set and x has a mirror, in y
+      // by the next bit.
+      ivec2 flip = ivec2(side.x != 0 && (k & 1) != 0, side.y != 0 && (side.x != 0 ? k >> 1 : k) != 0);
+      vec2 at = mix(x, mix(-x, 2.0 * size - x, vec2(greaterThan(side, ivec2(0)))), vec2(flip));
+      vec2 d = at - d0.yz, e = at - redMean;
+      float share = 1.0;
+      for (int t = 0; t < int(edge); ++t) share = inside(at.x, d0.y, d2.x, d2.z, size.x) * inside(at.y, d0.z, d2.y, d2.z, size.y);
+      float q = d1.x * d.x * d.x + 2.0 * d1.y * d.x * d.y + d1.z * d.y * d.y;
+      g += share * vec2(d0.x * gauss(q), d0.w * gauss(dot(e, e) * d1.w));
+    }
   }
   return vec4(g.y, g.x, g.y, 0.0);
 }
