@@ -628,6 +628,10 @@ static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath
   glUniform1i(uniform("grouped"), path.grouped);
   glUniform1i(uniform("drawn"), path.drawn);
   glUniform1iv(uniform("drawFirst"), path.drawn + 1, path.draw);
+  GLint drawOf[kMaxDeposits];
+  for (int k = 0; k < path.drawn; ++k)
+    for (int j = path.draw[k]; j < path.draw[k + 1]; ++j) drawOf[j] = k;
+  glUniform1iv(uniform("drawOf"), path.spots, drawOf);
   glUniform1f(uniform("spotVar"), spotSigma * spotSigma);
   glUniform1f(uniform("passVar"), kPassVariance);
   glUniform1f(uniform("passKeep"), kTraceKeep);
@@ -656,6 +660,7 @@ static void sendPathRectangle(const TraceSpan &span, const TracePath &path) {
                           0.0f, 0.0f, 1.0f, 0.0f,
                           static_cast<GLfloat>(cx * sx - 1.0), static_cast<GLfloat>(cy * sy - 1.0), 0.0f, 1.0f};
   glUniformMatrix4fv(glGetUniformLocation(_traceProgs[TRACE_DRAW], "pm"), 1, GL_FALSE, pm);
+  glUniform1f(glGetUniformLocation(_traceProgs[TRACE_DRAW], "reach"), static_cast<GLfloat>(reach));
 }
 
 // One pass of prog (current) from tex (and aux on unit 1) into target, or

@@ -27,6 +27,10 @@ uniform int spots, grouped;
 // The spots drawn: drawn Gaussians, the k-th summing spots drawFirst[k] to
 // drawFirst[k + 1] - 1.
 uniform int drawn, drawFirst[TRACE_MAX_DEPOSITS + 1];
+// The drawn Gaussian each spot is in, and how far from their spots the
+// deposits' light reaches.
+uniform int drawOf[TRACE_MAX_DEPOSITS];
+uniform float reach;
 // Spot variance and a pass's blur (pixels^2), light a pass keeps.
 uniform float spotVar, passVar, passKeep;
 uniform int margin;
@@ -200,14 +204,27 @@ float inside(float x, float at, float d, float b, float size) {
 // mirror images there (itself seen at x mirrored), and only of what it laid
 // inside the frame. The loops run as many times as a deposit needs, the
 // same in every lane: a software rasteriser runs both sides of a branch.
+// The spot at `a` passes from the span's start, held to the span's spots.
+float spotOf(float a) {
+  return clamp(a < a1 ? (a - a0) / group : float(grouped) + a - a1, 0.0, float(spots - 1));
+}
+
 vec4 deposits(vec2 x) {
   vec2 size = vec2(textureSize(tx, 0) - 2 * margin), g = vec2(0.0);
-  for (int j = 0; j < drawn; ++j) {
+  // Only the drawn Gaussians of the spots within reach along the path (a
+  // spot and a half more on either side for a group's spread).
+  int first = 0, last = spots - 1;
+  float step2 = dot(passStep, passStep);
+  if (step2 > 0.0) {
+    float a = dot(x - from, passStep) / step2, r = reach / sqrt(step2) + group;
+    first = int(floor(spotOf(a - r))), last = int(ceil(spotOf(a + r)));
+  }
+  for (int j = drawOf[first]; j <= drawOf[last]; ++j) {
     vec4 d0 = texelFetch(aux, ivec2(j, 0), 0), d1 = texelFetch(aux, ivec2(j, 1), 0), d2 = texelFetch(aux, ivec2(j, 2), 0);
     vec2 redMean = texelFetch(aux, ivec2(j, 3), 0).xy;
     // Mirrors on each axis: none, the low edge (-1) or the high one (1).
-    vec2 reach = 5.0 * sqrt(d2.xy + d2.z), cut = 5.0 * sqrt(d2.xy);
-    ivec2 side = ivec2(greaterThan(d0.yz, size - reach)) - ivec2(lessThan(d0.yz, reach));
+    vec2 mirror = 5.0 * sqrt(d2.xy + d2.z), cut = 5.0 * sqrt(d2.xy);
+    ivec2 side = ivec2(greaterThan(d0.yz, size - mirror)) - ivec2(lessThan(d0.yz, mirror));
     bool edge = any(lessThan(d0.yz, cut)) || any(greaterThan(d0.yz, size - cut));
     int images = (side.x != 0 ? 2 : 1) * (side.y != 0 ? 2 : 1);
     for (int k = 0; k < images; ++k) {
