@@ -628,10 +628,6 @@ static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath
   glUniform1i(uniform("grouped"), path.grouped);
   glUniform1i(uniform("drawn"), path.drawn);
   glUniform1iv(uniform("drawFirst"), path.drawn + 1, path.draw);
-  GLint drawOf[kMaxDeposits];
-  for (int k = 0; k < path.drawn; ++k)
-    for (int j = path.draw[k]; j < path.draw[k + 1]; ++j) drawOf[j] = k;
-  glUniform1iv(uniform("drawOf"), path.spots, drawOf);
   glUniform1f(uniform("spotVar"), spotSigma * spotSigma);
   glUniform1f(uniform("passVar"), kPassVariance);
   glUniform1f(uniform("passKeep"), kTraceKeep);
@@ -639,28 +635,6 @@ static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath
   glUniform1i(uniform("margin"), kTraceMargin);
   glUniform1i(uniform("tx"), 0);
   glUniform1i(uniform("aux"), 1);
-}
-
-// Sends "pm" mapping _quad onto the rectangle around the span's path as far
-// as its deposits show: within 3 spot sigmas of their spots, spread by at
-// most 3 (tex.fs bounds them), then blurred by the span and by their group's
-// stretch of the path; 3.5 standard deviations of that (a 500th of a
-// deposit's height).
-static void sendPathRectangle(const TraceSpan &span, const TracePath &path) {
-  const double spotVar = std::pow(kSpotSigma * _traceH, 2.0), stretch = path.group * std::hypot(path.dx, path.dy);
-  const double reach = 3.0 * std::sqrt(spotVar) +
-                       3.5 * std::sqrt(9.0 * spotVar + (span.passes + 1.0) * kPassVariance + stretch * stretch);
-  const double ax = path.dx * span.passes, ay = path.dy * span.passes;  // the whole path of the span
-  const double length = std::hypot(ax, ay);
-  const double ux = length > 0.0 ? ax / length : 1.0, uy = length > 0.0 ? ay / length : 0.0;
-  const double along = 0.5 * length + reach, sx = 2.0 / _traceW, sy = 2.0 / _traceH;
-  const double cx = path.x0 + 0.5 * ax, cy = path.y0 + 0.5 * ay;
-  const GLfloat pm[16] = {static_cast<GLfloat>(along * ux * sx), static_cast<GLfloat>(along * uy * sy), 0.0f, 0.0f,
-                          static_cast<GLfloat>(-reach * uy * sx), static_cast<GLfloat>(reach * ux * sy), 0.0f, 0.0f,
-                          0.0f, 0.0f, 1.0f, 0.0f,
-                          static_cast<GLfloat>(cx * sx - 1.0), static_cast<GLfloat>(cy * sy - 1.0), 0.0f, 1.0f};
-  glUniformMatrix4fv(glGetUniformLocation(_traceProgs[TRACE_DRAW], "pm"), 1, GL_FALSE, pm);
-  glUniform1f(glGetUniformLocation(_traceProgs[TRACE_DRAW], "reach"), static_cast<GLfloat>(reach));
 }
 
 // One pass of prog (current) from tex (and aux on unit 1) into target, or
@@ -672,6 +646,50 @@ static void tracePass(GLuint tex, GLuint aux, GLuint target, GLsizei w, GLsizei 
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, tex);
   gl4dgDraw(_quad);
+}
+
+// How far from its spot a deposit's light shows: within 3 spot sigmas of
+// its spot, spread by at most 3 (tex.fs bounds them), by its group's stretch
+// of the path and by the spots drawn with it (at most half the width of the
+// newest), then blurred by the span; 3.5 standard deviations of that (a
+// 500th of a deposit's height).
+static double traceReach(const TraceSpan &span, const TracePath &path) {
+  const double spotVar = std::pow(kSpotSigma * _traceH, 2.0), blur = (span.passes + 1.0) * kPassVariance;
+  const double stretch = (path.group * path.group - 1.0) / 12.0 * (path.dx * path.dx + path.dy * path.dy);
+  return 3.0 * std::sqrt(spotVar) + 3.5 * std::sqrt(9.0 * spotVar + blur + stretch + 0.25 * (spotVar + blur));
+}
+
+// Sends "pm" mapping _quad onto the rectangle around the path of the drawn
+// Gaussians first to end - 1, as far as their light reaches.
+static void sendPathRectangle(const TracePath &path, double reach, int first, int end) {
+  const int a = path.draw[first], b = path.draw[end] - 1;
+  const double from = path.passesAt(a) - 0.5 * path.groupOf(a), to = path.passesAt(b) + 0.5 * path.groupOf(b);
+  const double ax = path.dx * (to - from), ay = path.dy * (to - from);
+  const double length = std::hypot(ax, ay);
+  const double ux = length > 0.0 ? ax / length : 1.0, uy = length > 0.0 ? ay / length : 0.0;
+  const double along = 0.5 * length + reach, sx = 2.0 / _traceW, sy = 2.0 / _traceH;
+  const double cx = path.x0 + path.dx * from + 0.5 * ax, cy = path.y0 + path.dy * from + 0.5 * ay;
+  const GLfloat pm[16] = {static_cast<GLfloat>(along * ux * sx), static_cast<GLfloat>(along * uy * sy), 0.0f, 0.0f,
+                          static_cast<GLfloat>(-reach * uy * sx), static_cast<GLfloat>(reach * ux * sy), 0.0f, 0.0f,
+                          0.0f, 0.0f, 1.0f, 0.0f,
+                          static_cast<GLfloat>(cx * sx - 1.0), static_cast<GLfloat>(cy * sy - 1.0), 0.0f, 1.0f};
+  glUniformMatrix4fv(glGetUniformLocation(_traceProgs[TRACE_DRAW], "pm"), 1, GL_FALSE, pm);
+  glUniform2i(glGetUniformLocation(_traceProgs[TRACE_DRAW], "chunk"), first, end);
+}
+
+// Draws the drawn Gaussians a few at a time, each few over its own stretch
+// of the path: those within half the reach of the first of them (at the
+// sweep's wrap or a jump of the sound the spots stand far apart, and one
+// rectangle over all of them would make every pixel of a band across the
+// frame sum them all).
+static void drawDeposits(const TraceSpan &span, const TracePath &path) {
+  const double reach = traceReach(span, path), step = std::hypot(path.dx, path.dy);
+  for (int first = 0, end = 1; first < path.drawn; first = end++) {
+    const double start = path.passesAt(path.draw[first]);
+    while (end < path.drawn && (path.passesAt(path.draw[end]) - start) * step <= 0.5 * reach) ++end;
+    sendPathRectangle(path, reach, first, end);
+    tracePass(_traceBlurred, _traceDeposits, 0, _traceW, _traceH);
+  }
 }
 
 // Advances the trace over the frame's span, from the last point (px, py) to
@@ -719,8 +737,7 @@ static void drawTrace(const SceneClock &clock, float px, float py, float x, floa
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
     glUseProgram(_traceProgs[TRACE_DRAW]);
-    sendPathRectangle(span, path);
-    tracePass(_traceBlurred, _traceDeposits, 0, _traceW, _traceH);
+    drawDeposits(span, path);
     glDisable(GL_BLEND);
   }
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

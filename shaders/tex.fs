@@ -27,10 +27,10 @@ uniform int spots, grouped;
 // The spots drawn: drawn Gaussians, the k-th summing spots drawFirst[k] to
 // drawFirst[k + 1] - 1.
 uniform int drawn, drawFirst[TRACE_MAX_DEPOSITS + 1];
-// The drawn Gaussian each spot is in, and how far from their spots the
-// deposits' light reaches.
-uniform int drawOf[TRACE_MAX_DEPOSITS];
-uniform float reach;
+// The drawn Gaussians of this draw, from .x to .y - 1: a few at a time, each
+// few over the stretch of the path they reach, so that every lane reads
+// the same ones.
+uniform ivec2 chunk;
 // Spot variance and a pass's blur (pixels^2), light a pass keeps.
 uniform float spotVar, passVar, passKeep;
 uniform int margin;
@@ -41,9 +41,14 @@ float passesAt(int j) { return j < grouped ? a0 + float(j) * group : a1 + float(
 float groupOf(int j) { return j < grouped ? group : 1.0; }
 vec2 spotAt(int j) { return from + passesAt(j) * passStep; }
 mat2 sym(vec3 m) { return mat2(m.x, m.y, m.y, m.z); }
-// exp(-q/2) for q >= 0, held above the smallest normal float: a software
-// rasteriser's exp2 of a large negative power can give NaN.
-float gauss(float q) { return exp(-0.5 * min(q, 160.0)); }
+// exp(-q/2) for q >= 0, and 0 beyond 12 deviations' worth (under a
+// billionth). Nothing here comes near the smallest normal floats: a
+// software rasteriser's exp2 of a large negative power can give NaN, and a
+// CPU computes with subnormal floats a hundred times slower.
+float gauss(float q) { return q < 60.0 ? exp(-0.5 * q) : 0.0; }
+// The red (and blue) share a deposit keeps after m passes, tint and fade:
+// nothing after 24.
+float redKeep(float m) { return m < 24.0 ? pow(color.r * passKeep, m) : 0.0; }
 
 // The previous picture's light under spot j, blurred and faded by the
 // passes before it: the moments about the spot of spot x light (mass, first
@@ -64,7 +69,7 @@ vec4 lightUnder(int j, int row) {
       m2 += e.g * vec3(cv + c.x * c.x, c.x * c.y, cv + c.y * c.y);
     }
   float f = r * h * h * pow(passKeep, a);
-  m01 *= vec4(f, f, f, f * pow(color.r, a));
+  m01 *= vec4(f, f, f, f * (a < 24.0 ? pow(color.r, a) : 0.0));
   return row == 0 ? m01 : vec4(f * m2, 0.0);
 }
 
@@ -137,7 +142,7 @@ vec4 deposit(int k, int row) {
       addUnder(m0, m1, m2, p, n * pow(passKeep, dt) * depMass[l], depMean[l], depCov[l] + mat2(dt * passVar));
       float v = 2.0 * spotVar + dt * passVar;
       vec2 d = spotAt(l) - p;
-      red += n * pow(color.r * passKeep, dt) * depRed[l] * spotVar / v * gauss(dot(d, d) / v);
+      red += n * redKeep(dt) * depRed[l] * spotVar / v * gauss(dot(d, d) / v);
     }
     depRed[i] = max(color.r * TWO_PI * spotVar - red, 0.0);
     float M;
@@ -161,7 +166,7 @@ vec4 deposit(int k, int row) {
       // Blurred and faded by the m passes after it; a spot standing for
       // several passes spreads along their stretch of the path.
       float m = span - passesAt(i), n = groupOf(i), w = n * M * pow(passKeep, m);
-      float wr = n * depRed[i] * pow(color.r * passKeep, m), v = spotVar + m * passVar;
+      float wr = n * depRed[i] * redKeep(m), v = spotVar + m * passVar;
       mat2 own = C + outerProduct(passStep, passStep) * (n * n - 1.0) / 12.0;
       vec2 at = p + c - origin, ar = p - origin;
       g += w * vec4(1.0, at, m * passVar);
@@ -204,28 +209,15 @@ float inside(float x, float at, float d, float b, float size) {
 // mirror images there (itself seen at x mirrored), and only of what it laid
 // inside the frame. The loops run as many times as a deposit needs, the
 // same in every lane: a software rasteriser runs both sides of a branch.
-// The spot at `a` passes from the span's start, held to the span's spots.
-float spotOf(float a) {
-  return clamp(a < a1 ? (a - a0) / group : float(grouped) + a - a1, 0.0, float(spots - 1));
-}
-
 vec4 deposits(vec2 x) {
   vec2 size = vec2(textureSize(tx, 0) - 2 * margin), g = vec2(0.0);
-  // Only the drawn Gaussians of the spots within reach along the path (a
-  // spot and a half more on either side for a group's spread).
-  int first = 0, last = spots - 1;
-  float step2 = dot(passStep, passStep);
-  if (step2 > 0.0) {
-    float a = dot(x - from, passStep) / step2, r = reach / sqrt(step2) + group;
-    first = int(floor(spotOf(a - r))), last = int(ceil(spotOf(a + r)));
-  }
-  for (int j = drawOf[first]; j <= drawOf[last]; ++j) {
+  for (int j = chunk.x; j < chunk.y; ++j) {
     vec4 d0 = texelFetch(aux, ivec2(j, 0), 0), d1 = texelFetch(aux, ivec2(j, 1), 0), d2 = texelFetch(aux, ivec2(j, 2), 0);
     vec2 redMean = texelFetch(aux, ivec2(j, 3), 0).xy;
     // Mirrors on each axis: none, the low edge (-1) or the high one (1).
     vec2 mirror = 5.0 * sqrt(d2.xy + d2.z), cut = 5.0 * sqrt(d2.xy);
     ivec2 side = ivec2(greaterThan(d0.yz, size - mirror)) - ivec2(lessThan(d0.yz, mirror));
-    bool edge = any(lessThan(d0.yz, cut)) || any(greaterThan(d0.yz, size - cut));
+    ivec2 edge = ivec2(lessThan(d0.yz, cut)) | ivec2(greaterThan(d0.yz, size - cut));
     int images = (side.x != 0 ? 2 : 1) * (side.y != 0 ? 2 : 1);
     for (int k = 0; k < images; ++k) {
       // Image k: mirrored in x when bit 0 is set and x has a mirror, in y
@@ -234,7 +226,8 @@ vec4 deposits(vec2 x) {
       vec2 at = mix(x, mix(-x, 2.0 * size - x, vec2(greaterThan(side, ivec2(0)))), vec2(flip));
       vec2 d = at - d0.yz, e = at - redMean;
       float share = 1.0;
-      for (int t = 0; t < int(edge); ++t) share = inside(at.x, d0.y, d2.x, d2.z, size.x) * inside(at.y, d0.z, d2.y, d2.z, size.y);
+      for (int t = 0; t < edge.x; ++t) share *= inside(at.x, d0.y, d2.x, d2.z, size.x);
+      for (int t = 0; t < edge.y; ++t) share *= inside(at.y, d0.z, d2.y, d2.z, size.y);
       float q = d1.x * d.x * d.x + 2.0 * d1.y * d.x * d.y + d1.z * d.y * d.y;
       g += share * vec2(d0.x * gauss(q), d0.w * gauss(dot(e, e) * d1.w));
     }
