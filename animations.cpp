@@ -3,6 +3,7 @@
 // opening scenes, and the bee world.
 #include "animations.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cmath>
@@ -456,40 +457,322 @@ void rouge(int state) {
   }
 }
 
-static constexpr int kTracePasses = 21;
+/* The trace. Its picture was made by 21 passes a 60 Hz step: each drew the
+ * feedback faded by kTraceKeep, with the spot mixed in at its point, c = s C +
+ * (1 - s) keep F, then blurred it back into the feedback. Here any span of
+ * time is computed at once, in closed form: the blurs of the passes compose
+ * into one Gaussian of the summed variance, the fades into one product, and
+ * each pass adds a deposit, s (C - keep F), whose light then only blurs and
+ * fades. A deposit is drawn as the Gaussian of its mass, mean and covariance,
+ * which tex.fs computes from the light already under its spot: the earlier
+ * deposits of the span in closed form, the previous picture by sampling it. So
+ * the trail saturates under the point as the passes' mixing did, and the
+ * picture at a moment is the same at any frame rate. */
+static constexpr int kTracePasses = 21;          // a 60 Hz step
+static constexpr float kTraceKeep = 0.9989f;     // light a pass keeps
+static constexpr float kTraceTint = 0.2f;        // red and blue a pass keeps
+static constexpr float kPassVariance = 32.0f / 9.0f;  // a pass's blur, pixels^2: radius 4, 2 iterations
+static constexpr float kSpotSigma = 0.005f;      // frame heights
+static constexpr int kMaxDeposits = 64;          // a longer span groups its passes
+// The passes' blur spread light past the frame's edges and back, as a
+// mirror does: the picture is blurred with its edges mirrored out this far
+// (3 sigmas of the blur of 3 steps).
+static constexpr int kTraceMargin = 48;
 
-// Sweeps one frame of the trace: kTracePasses spots along the segment from
-// last frame's point to this one's, each drawn over the feedback texture and
-// blurred back into it.
+// The trace's own objects: its picture (float, so that the slow fade holds
+// exactly), the picture with its mirrored margins and its blurred copy, the
+// light under each spot and the deposits drawn (kMaxDeposits x 2 and x 4), a
+// framebuffer to draw them, and the programs of its passes (tex.fs with
+// TRACE_PASS 1 to 4: the deposits drawn, the light under the spots, the
+// deposits, the margins).
+static GLuint _traceLight = 0, _tracePadded = 0, _traceBlurred = 0, _traceUnder = 0, _traceDeposits = 0;
+static GLuint _traceFbo = 0, _traceProgs[4] = {0, 0, 0, 0};
+enum { TRACE_DRAW, TRACE_UNDER, TRACE_DEPOSITS, TRACE_MIRROR };
+static GLsizei _traceW = 0, _traceH = 0;
+
+static GLuint genFloatTexture(GLint filter, GLint wrap, GLsizei w, GLsizei h) {
+  const GLuint id = genTexture(GL_TEXTURE_2D, filter, wrap);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, w, h, 0, GL_RGBA, GL_FLOAT, nullptr);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return id;
+}
+
+static void freeTrace(void) {
+  GLuint textures[] = {_traceLight, _tracePadded, _traceBlurred, _traceUnder, _traceDeposits};
+  if (_traceLight) glDeleteTextures(5, textures);
+  if (_traceFbo) glDeleteFramebuffers(1, &_traceFbo);
+  _traceLight = _tracePadded = _traceBlurred = _traceUnder = _traceDeposits = _traceFbo = 0;
+  _traceW = _traceH = 0;
+}
+
+// Draws the next passes into target through the trace's framebuffer, or,
+// for target 0, into both textures attached already.
+static void traceTarget(GLuint target, GLsizei w, GLsizei h) {
+  const GLenum both[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+  glBindFramebuffer(GL_FRAMEBUFFER, _traceFbo);
+  if (target) {
+    attachFrame(target);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, 0, 0);
+  }
+  glDrawBuffers(target ? 1 : 2, both);
+  glViewport(0, 0, w, h);
+}
+
+// Black (opaque) textures.
+static void clearTrace(void) {
+  GLint fbo = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &fbo);
+  for (GLuint t : {_traceLight, _tracePadded, _traceBlurred, _traceUnder, _traceDeposits}) {
+    traceTarget(t, 1, 1);
+    clearTo(0.0f, 0.0f, 0.0f);
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(fbo));
+}
+
+// The objects for frames of the viewport's size, made before the first frame
+// (with the float temporaries of the blur: one blur now).
+static void makeTrace(void) {
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  if (_traceLight && _traceW == vp[2] && _traceH == vp[3]) return;
+  freeTrace();
+  _traceW = vp[2], _traceH = vp[3];
+  const GLsizei pw = _traceW + 2 * kTraceMargin, ph = _traceH + 2 * kTraceMargin;
+  _traceLight = genFloatTexture(GL_LINEAR, GL_MIRRORED_REPEAT, _traceW, _traceH);
+  _tracePadded = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
+  _traceBlurred = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
+  _traceUnder = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 2);
+  _traceDeposits = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 4);
+  glGenFramebuffers(1, &_traceFbo);
+  clearTrace();
+  gl4duDefine("TRACE_MAX_DEPOSITS", std::to_string(kMaxDeposits).c_str());
+  for (int i = 0; i < 4; ++i)
+    if (!_traceProgs[i]) {
+      gl4duDefine("TRACE_PASS", std::to_string(i + 1).c_str());
+      _traceProgs[i] = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/tex.fs", nullptr);
+    }
+  gl4duDefine("TRACE_PASS", nullptr);
+  gl4duDefine("TRACE_MAX_DEPOSITS", nullptr);
+  gl4dfBlurSigma(_tracePadded, _traceBlurred, std::sqrt(kTracePasses * kPassVariance), GL_FALSE);
+}
+
+// The passes of a span of the scene's own time, on a grid of kTracePasses a
+// 60 Hz step: those after the span's start, up to its end. Pass k of the span
+// (1 to count) is `k` passes after its start at 60 fps, and its spot stands
+// k / passes of the way from the last point to this one.
+struct TraceSpan {
+  double passes;  // the span's length, in passes (21 for a 60 Hz step)
+  double first;   // passes from the span's start to its first pass
+  int count;      // passes in the span
+};
+
+static TraceSpan traceSpan(const SceneClock &clock) {
+  const GL4DHtimes times = gl4dhGetTimes(beep);  // own time in double: whole passes stay whole
+  const double rate = kTracePasses, passes = rate * static_cast<double>(clock.steps);
+  const double end = rate * GL4DH_STEPS_PER_SECOND * (std::max(times.now, times.start) - times.start) / 1000.0;
+  // A pass on the frame's time is in its span, whatever the rounding.
+  const double last = std::floor(end + 1e-6), before = std::floor(end - passes + 1e-6);
+  return {passes, before + 1.0 - (end - passes), static_cast<int>(last - before)};
+}
+
+// The span's spots: at most kMaxDeposits, so that a longer span groups its
+// older passes (half the spots, each standing for `group` passes) and keeps
+// its newest one by one. In pixels: where the point was at the span's
+// start and its step a pass; in passes since the span's start: the middle
+// of the first group, the first single pass. They are drawn together where
+// they look as one: the newest alone (the spot as it shows), and from it
+// back a spot joins those drawn with it while their stretch of the path is
+// at most half the width of the newest of them (the spot blurred by the
+// passes after it); draw[k] is the first spot of the k-th drawn.
+struct TracePath {
+  GLfloat x0, y0, dx, dy;
+  double group, a0, a1;
+  int spots, grouped, drawn = 0;
+  GLint draw[kMaxDeposits + 1] = {};
+  double passesAt(int j) const { return j < grouped ? a0 + j * group : a1 + (j - grouped); }
+  double groupOf(int j) const { return j < grouped ? group : 1.0; }
+};
+
+static TracePath tracePath(const TraceSpan &span, float px, float py, float x, float y) {
+  const GLfloat w = static_cast<GLfloat>(_traceW), h = static_cast<GLfloat>(_traceH);
+  const double perPass = span.passes > 0.0 ? 1.0 / span.passes : 0.0;
+  const int grouped = span.count > kMaxDeposits ? kMaxDeposits / 2 : 0;
+  const int singles = std::min(span.count, kMaxDeposits) - grouped;
+  const double group = grouped ? static_cast<double>(span.count - singles) / grouped : 1.0;
+  TracePath path{px * w, py * h, static_cast<GLfloat>((x - px) * w * perPass), static_cast<GLfloat>((y - py) * h * perPass),
+                 group, span.first + 0.5 * (group - 1.0), span.first + (span.count - singles), grouped + singles, grouped};
+  const double step = std::hypot(path.dx, path.dy), spotVar = std::pow(kSpotSigma * _traceH, 2.0);
+  GLint firsts[kMaxDeposits];
+  for (int end = path.spots; end > 0; ++path.drawn) {
+    const double newest = path.passesAt(end - 1);
+    const double half = 0.5 * std::sqrt(spotVar + (span.passes - newest) * kPassVariance);
+    int first = end - 1;
+    while (first > 0 && end < path.spots && (newest - path.passesAt(first - 1) + 0.5 * path.groupOf(first - 1)) * step <= half) --first;
+    firsts[path.drawn] = first, end = first;
+  }
+  for (int k = 0; k < path.drawn; ++k) path.draw[k] = firsts[path.drawn - 1 - k];
+  path.draw[path.drawn] = path.spots;
+  return path;
+}
+
+static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath &path) {
+  const GLfloat spotSigma = kSpotSigma * static_cast<GLfloat>(_traceH);
+  auto uniform = [prog](const char *name) { return glGetUniformLocation(prog, name); };
+  glUseProgram(prog);
+  glUniform2f(uniform("from"), path.x0, path.y0);
+  glUniform2f(uniform("passStep"), path.dx, path.dy);
+  glUniform1f(uniform("group"), static_cast<GLfloat>(path.group));
+  glUniform1f(uniform("a0"), static_cast<GLfloat>(path.a0));
+  glUniform1f(uniform("a1"), static_cast<GLfloat>(path.a1));
+  glUniform1f(uniform("span"), static_cast<GLfloat>(span.passes));
+  glUniform1i(uniform("spots"), path.spots);
+  glUniform1i(uniform("grouped"), path.grouped);
+  glUniform1i(uniform("drawn"), path.drawn);
+  glUniform1iv(uniform("drawFirst"), path.drawn + 1, path.draw);
+  glUniform1f(uniform("spotVar"), spotSigma * spotSigma);
+  glUniform1f(uniform("passVar"), kPassVariance);
+  glUniform1f(uniform("passKeep"), kTraceKeep);
+  glUniform4f(uniform("color"), kTraceTint, 1.0f, kTraceTint, 1.0f);
+  glUniform1i(uniform("margin"), kTraceMargin);
+  glUniform1i(uniform("tx"), 0);
+  glUniform1i(uniform("aux"), 1);
+}
+
+// One pass of prog (current) from tex (and aux on unit 1) into target, or
+// into the frame and the trace's picture when target is 0.
+static void tracePass(GLuint tex, GLuint aux, GLuint target, GLsizei w, GLsizei h) {
+  traceTarget(target, w, h);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, aux);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, tex);
+  gl4dgDraw(_quad);
+}
+
+// How far from its spot a deposit's light shows: within 3 spot sigmas of
+// its spot, spread by at most 3 (tex.fs bounds them), by its group's stretch
+// of the path and by the spots drawn with it (at most half the width of the
+// newest), then blurred by the span; 3.5 standard deviations of that (a
+// 500th of a deposit's height).
+static double traceReach(const TraceSpan &span, const TracePath &path) {
+  const double spotVar = std::pow(kSpotSigma * _traceH, 2.0), blur = (span.passes + 1.0) * kPassVariance;
+  const double stretch = (path.group * path.group - 1.0) / 12.0 * (path.dx * path.dx + path.dy * path.dy);
+  return 3.0 * std::sqrt(spotVar) + 3.5 * std::sqrt(9.0 * spotVar + blur + stretch + 0.25 * (spotVar + blur));
+}
+
+// Sends "pm" mapping _quad onto the rectangle around the path of the drawn
+// Gaussians first to end - 1, as far as their light reaches.
+static void sendPathRectangle(const TracePath &path, double reach, int first, int end) {
+  const int a = path.draw[first], b = path.draw[end] - 1;
+  const double from = path.passesAt(a) - 0.5 * path.groupOf(a), to = path.passesAt(b) + 0.5 * path.groupOf(b);
+  const double ax = path.dx * (to - from), ay = path.dy * (to - from);
+  const double length = std::hypot(ax, ay);
+  const double ux = length > 0.0 ? ax / length : 1.0, uy = length > 0.0 ? ay / length : 0.0;
+  const double along = 0.5 * length + reach, sx = 2.0 / _traceW, sy = 2.0 / _traceH;
+  const double cx = path.x0 + path.dx * from + 0.5 * ax, cy = path.y0 + path.dy * from + 0.5 * ay;
+  const GLfloat pm[16] = {static_cast<GLfloat>(along * ux * sx), static_cast<GLfloat>(along * uy * sy), 0.0f, 0.0f,
+                          static_cast<GLfloat>(-reach * uy * sx), static_cast<GLfloat>(reach * ux * sy), 0.0f, 0.0f,
+                          0.0f, 0.0f, 1.0f, 0.0f,
+                          static_cast<GLfloat>(cx * sx - 1.0), static_cast<GLfloat>(cy * sy - 1.0), 0.0f, 1.0f};
+  glUniformMatrix4fv(glGetUniformLocation(_traceProgs[TRACE_DRAW], "pm"), 1, GL_FALSE, pm);
+  glUniform2i(glGetUniformLocation(_traceProgs[TRACE_DRAW], "chunk"), first, end);
+}
+
+// Draws the drawn Gaussians a few at a time, each few over its own stretch
+// of the path: those within half the reach of the first of them (at the
+// sweep's wrap or a jump of the sound the spots stand far apart, and one
+// rectangle over all of them would make every pixel of a band across the
+// frame sum them all).
+static void drawDeposits(const TraceSpan &span, const TracePath &path) {
+  const double reach = traceReach(span, path), step = std::hypot(path.dx, path.dy);
+  for (int first = 0, end = 1; first < path.drawn; first = end++) {
+    const double start = path.passesAt(path.draw[first]);
+    while (end < path.drawn && (path.passesAt(path.draw[end]) - start) * step <= 0.5 * reach) ++end;
+    sendPathRectangle(path, reach, first, end);
+    tracePass(_traceBlurred, _traceDeposits, 0, _traceW, _traceH);
+  }
+}
+
+// Advances the trace over the frame's span, from the last point (px, py) to
+// (x, y), and shows it in the frame: its light under the spots, the
+// deposits, the previous picture blurred over the span and kept, and the
+// deposits added, written to the frame and to the trace's picture at once.
+static void drawTrace(const SceneClock &clock, float px, float py, float x, float y) {
+  const TraceSpan span = traceSpan(clock);
+  const TracePath path = tracePath(span, px, py, x, y);
+  const GLuint frame = frameTexture();
+  GLint fbo = 0, vp[4];
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &fbo);
+  glGetIntegerv(GL_VIEWPORT, vp);
+
+  for (GLuint prog : _traceProgs) setTraceUniforms(prog, span, path), sendFullScreenMatrices();
+  if (path.spots > 0) {
+    glUseProgram(_traceProgs[TRACE_UNDER]);
+    tracePass(_traceLight, 0, _traceUnder, path.spots, 2);
+    glUseProgram(_traceProgs[TRACE_DEPOSITS]);
+    tracePass(_traceLight, _traceUnder, _traceDeposits, path.drawn, 4);
+  }
+  const GLsizei pw = _traceW + 2 * kTraceMargin, ph = _traceH + 2 * kTraceMargin;
+  glUseProgram(_traceProgs[TRACE_MIRROR]);
+  tracePass(_traceLight, 0, _tracePadded, pw, ph);
+  gl4dfBlurSigma(_tracePadded, _traceBlurred, static_cast<GLfloat>(std::sqrt(span.passes * kPassVariance)), GL_FALSE);
+  glBindFramebuffer(GL_FRAMEBUFFER, _traceFbo);
+  attachFrame(frame);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, _traceLight, 0);
+  // The previous picture's share at the span's end: the fades and tints of
+  // its passes; the quad stretched over the margins, so that the frame
+  // takes the blurred picture's middle.
+  const double keep = std::pow(static_cast<double>(kTraceKeep), span.passes);
+  const double tint = std::pow(static_cast<double>(kTraceTint), span.passes);
+  const GLfloat kept[4] = {static_cast<GLfloat>(keep * tint), static_cast<GLfloat>(keep),
+                           static_cast<GLfloat>(keep * tint), 1.0f};
+  useTexProgram(_traceBlurred, kept, 1, 0);
+  gl4duBindMatrix("pm");
+  gl4duPushMatrix();
+  gl4duLoadIdentityf();
+  gl4duScalef(static_cast<GLfloat>(pw) / _traceW, static_cast<GLfloat>(ph) / _traceH, 1.0f);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  tracePass(_traceBlurred, 0, 0, _traceW, _traceH);
+  if (path.spots > 0) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glUseProgram(_traceProgs[TRACE_DRAW]);
+    drawDeposits(span, path);
+    glDisable(GL_BLEND);
+  }
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  attachFrame(0);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, 0, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(fbo));
+  glViewport(vp[0], vp[1], vp[2], vp[3]);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glUseProgram(0);
+}
+
+// The point sweeps across the frame once every 2.2 s of the scene's own
+// time, at the sound's height; the trace follows it from where it was.
 static void drawBeep(float height, float &px, float &py, int &ft) {
-  const GLfloat green[4] = {0.2f, 1.0f, 0.2f, 1.0f};
+  const SceneClock clock = sceneClock(beep);
   const PassState was = rememberPassState();
+  makeTrace();
   if (ft) {
     ahSetStep(2);
-    clearTo(0.0f, 0.0f, 0.0f);
-    gl4dfConvTex2Tex(frameTexture(), _texOut, GL_FALSE);  // an opaque black feedback to start from
+    clearTrace();  // an opaque black feedback to start from
     ft = 0;
   }
-  float x = sceneClock(beep).t() / 2.2f;
+  float x = clock.t() / 2.2f;
   while (x > 1.0f) x -= 1.0f;
   const float y = height * 0.5f + 0.5f;
 
-  clearTo(0.0f, 0.0f, 0.0f);
-  beginPass(was);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  useTexProgram(_texOut, green, 1, 1);
-  sendFullScreenMatrices();
-  const GLuint frame = frameTexture();
-  for (int i = 0; i < kTracePasses; ++i) {
-    const float c = static_cast<float>(i) / static_cast<float>(kTracePasses - 1);
-    setSpot(px * (1.0f - c) + x * c, py * (1.0f - c) + y * c);
-    gl4dgDraw(_quad);
-    gl4dfBlur(frame, _texOut, 4, 2, 0, GL_FALSE);
-  }
-  glUniform1i(glGetUniformLocation(_texProgId, "colorize"), 0);
-  glUniform1i(glGetUniformLocation(_texProgId, "beep"), 0);
-  glUseProgram(0);
-  endPass(was);
+  if (was.depth) glDisable(GL_DEPTH_TEST);
+  if (was.blend) glDisable(GL_BLEND);
+  drawTrace(clock, px, py, x, y);
+  if (was.depth) glEnable(GL_DEPTH_TEST);
+  if (was.blend) glEnable(GL_BLEND);
   px = x;
   py = y;
 }
@@ -501,7 +784,12 @@ void beep(int state) {
   static int ft = 1;
   switch (state) {
     case 0:
+      makeTrace();
+      return;
     case 3:
+      // Freed, the trace starts afresh if drawn again.
+      freeTrace();
+      px = 0.0f, py = 0.5f, ft = 1;
       return;
     case 1:
       height.store(ahAverage() / 300.0f, std::memory_order_relaxed);

@@ -43,6 +43,9 @@ typedef enum {
  * not depend on the radius, and the strength grows smoothly with it. */
 GL4D_API void gl4dfBlur(GLuint in, GLuint out, GLuint radius, GLuint nbIterations,
                         GLuint weightMap, GLboolean flipV);
+/* The same Gaussian of standard deviation sigma texels of in, any real
+ * sigma: 0 or less (or NaN) copies exactly. */
+GL4D_API void gl4dfBlurSigma(GLuint in, GLuint out, GLfloat sigma, GLboolean flipV);
 /* Each output pixel takes the input pixel at a pseudo-random offset within
  * radius (Euclidean, whole pixels; offsets past an edge are mirrored back,
  * which keeps the mean colour), drawn afresh at every call, so that repeated

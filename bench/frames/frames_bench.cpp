@@ -1,5 +1,7 @@
 // The show's dearest kinds of frame, each drawn over and over at one moment:
-// the sound trace (beep, 21 passes and 21 blurs), the flat chase with its
+// the sound trace (beep) at 24, 30, 60 and 144 frames a second, whose frames
+// move on by that rate's step (a trace frame is the span since the last one),
+// the flat chase with its
 // edge filters (bee2), the end of the climb in relief (bee4) and the high
 // chase over the brown relief (bee5). For each: the median frame in ms and
 // in copies, the CPU time it takes (all threads, and the calling thread,
@@ -20,7 +22,8 @@
 //       bench/frames/bench_frames 640 360 --only bee5 --frames 2 --reach-fps 5
 // (--reach-fps: the frames per second that reach the moment, default 30).
 // --png DIR writes each kind's frame at its moment as DIR/KIND.png: the same
-// frame from two builds, for a pixel-for-pixel comparison.
+// frame from two builds, for a pixel-for-pixel comparison (or the trace's at
+// four rates).
 #include <epoxy/gl.h>
 
 #include <time.h>
@@ -64,20 +67,31 @@ void bind() {
 struct Kind {
   const char *name;
   void (*scene)(int);
-  double at;  // seconds on the scene's clock
+  double at;   // seconds on the scene's clock
+  int fps = 0;  // the trace's rate: each frame one step later; 0 holds the clock
 };
 // bee4 and bee5 go through the show's frames up to their moment (30 fps), as
-// the chase integrates the bee's flight frame by frame.
-const Kind kinds[] = {{"beep", beep, 4.0}, {"bee2", bee2, 1.0}, {"bee4", bee4, 9.0}, {"bee5", bee5, 2.0}};
+// the chase integrates the bee's flight frame by frame; the trace at its rate.
+const Kind kinds[] = {{"beep24", beep, 4.0, 24}, {"beep30", beep, 4.0, 30}, {"beep60", beep, 4.0, 60},
+                      {"beep144", beep, 4.0, 144}, {"bee2", bee2, 1.0}, {"bee4", bee4, 9.0}, {"bee5", bee5, 2.0}};
 
 void reach(const Kind &k) {
   origin += 1000.0 * 1000.0;  // a fresh clock for each scene
-  for (int f = 0; f <= static_cast<int>(k.at * reachFps); ++f) {
-    gl4dSetElapsedTime(origin + f * 1000.0 / reachFps);
+  if (k.fps) beep(3), gl4dhResetTimes();  // and a fresh trace, its clock from its first frame
+  const int fps = k.fps ? k.fps : reachFps;
+  for (int f = 0; f <= static_cast<int>(k.at * fps); ++f) {
+    gl4dSetElapsedTime(origin + f * 1000.0 / fps);
     bind();
     k.scene(2);
   }
   gl4dSetElapsedTime(origin + k.at * 1000.0);
+}
+
+// One frame of k: the trace's a step after its last.
+void draw(const Kind &k) {
+  if (k.fps) gl4dSetElapsedTime(gl4dGetElapsedTime() + 1000.0 / k.fps);
+  bind();
+  k.scene(2);
 }
 
 double clockMs(clockid_t id) {
@@ -92,8 +106,7 @@ void cpuMs(const Kind &k, int frames, double *all, double *main) {
   for (int i = 0; i < frames; ++i) {
     glFinish();
     const double a0 = clockMs(CLOCK_PROCESS_CPUTIME_ID), m0 = clockMs(CLOCK_THREAD_CPUTIME_ID);
-    bind();
-    k.scene(2);
+    draw(k);
     glFinish();
     a.push_back(clockMs(CLOCK_PROCESS_CPUTIME_ID) - a0);
     m.push_back(clockMs(CLOCK_THREAD_CPUTIME_ID) - m0);
@@ -124,8 +137,7 @@ GLuint64 vertexInvocations(const Kind &k) {
   GLuint q = 0;
   glGenQueries(1, &q);
   glBeginQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB, q);
-  bind();
-  k.scene(2);
+  draw(k);
   glEndQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB);
   GLuint64 n = 0;
   glGetQueryObjectui64v(q, GL_QUERY_RESULT, &n);
@@ -145,7 +157,7 @@ int main(int argc, char **argv) {
     else if (!std::strcmp(argv[i], "--reach-fps") && i + 1 < argc) reachFps = std::max(1, std::atoi(argv[++i]));
     else if (sizes < 2 && std::atoi(argv[i]) > 0) size[sizes++] = std::atoi(argv[i]);
     else {
-      std::fprintf(stderr, "usage: %s [width height] [--only beep|bee2|bee4|bee5] [--frames N] [--reach-fps N] [--png DIR]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [width height] [--only beep24|beep30|beep60|beep144|bee2|bee4|bee5] [--frames N] [--reach-fps N] [--png DIR]\n", argv[0]);
       return 2;
     }
   }
@@ -164,7 +176,7 @@ int main(int argc, char **argv) {
   for (const Kind &k : kinds) {
     if (only && std::strcmp(only, k.name)) continue;
     reach(k);
-    if (png) {
+    if (png) {  // the frame at the moment itself (a trace frame with no time since its last adds nothing)
       bind();
       k.scene(2);
       std::vector<GLubyte> pixels(static_cast<size_t>(W) * H * 4);
@@ -174,15 +186,15 @@ int main(int argc, char **argv) {
     }
     if (only) {
       perfControl(true);
-      const double ms = bench::medianMs([&] { bind(), k.scene(2); }, frames, 0);
+      const double ms = bench::medianMs([&] { draw(k); }, frames, 0);
       perfControl(false);
-      std::printf("%-5s median of %d frames: %8.2f ms\n", k.name, frames, ms);
+      std::printf("%-7s median of %d frames: %8.2f ms\n", k.name, frames, ms);
       continue;
     }
     double ms = 0.0, all = 0.0, main = 0.0;
-    const double copies = bench::medianCopies([&] { bind(), k.scene(2); }, reference, 9, 1, &ms);
+    const double copies = bench::medianCopies([&] { draw(k); }, reference, 9, 1, &ms);
     cpuMs(k, 9, &all, &main);
-    std::printf("%-5s %8.2f ms %8.2f copies  CPU %8.2f ms (this thread %7.2f)  %9llu vertex-shader invocations\n",
+    std::printf("%-7s %8.2f ms %8.2f copies  CPU %8.2f ms (this thread %7.2f)  %9llu vertex-shader invocations\n",
                 k.name, ms, copies, all, main, static_cast<unsigned long long>(vertexInvocations(k)));
     std::fflush(stdout);
   }

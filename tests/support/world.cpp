@@ -24,6 +24,7 @@ void restoreMotion() {
   std::copy(saved.rcam, saved.rcam + RCAM_SIZE, rcam);
 }
 GLuint texOut() { return _texOut; }
+GLuint traceLight() { return _traceLight; }
 int &blurRadius() { return _blurRadius; }
 GLuint &program(int i) { return i == 3 ? _texProgId : _pId[i]; }
 GLuint gridTex() { return _gridTex; }

@@ -13,6 +13,7 @@ double &wingPhase();
 void saveMotion();
 void restoreMotion();
 GLuint texOut();
+GLuint traceLight();  // the sound trace's own picture (float)
 int &blurRadius();
 GLuint &program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad
 GLuint gridTex();
