@@ -10,20 +10,22 @@
 # pixels more than 16 levels apart. The dissolve scatters anew at every frame,
 # so its pixels are another draw at every rate: its bound is on its light, the
 # mean level, as a share of the 60 fps one (an undrawn start shows black).
+# The scattering of the "8", bee6 and bee7 is another pattern at another rate
+# (a pattern a call): their bounds are the widest.
 # The dearest runs stop early: 144 fps after the dissolve, 25 and 30 after the
 # trace's first sweep; 24 fps, the longest spans a frame, goes to the end.
 rows="15 huit 24,25,30,144 3 0.5
 22 rouge 24,25,30,144 light 0.6
 23 rouge 24,144 light 0.6
-30 beep 24,25,30 1 0.5
-45 beep>spi 24 1 0.5
+30 beep 24,25,30 1.5 0.5
+45 beep>spi 24 1.5 0.5
 55 spi 24 0.5 0.5
 75 beebegin 24 0.5 0.5
-95 bee3 24 1 0.5
+95 bee3 24 1.5 0.5
 109 bee4 24 1 0.5
 122 bee5 24 0.5 0.5
-129 bee6 24 4.5 8
-135 bee7 24 2 0.5"
+129 bee6 24 6.5 6
+135 bee7 24 3 0.5"
 for run in 60:135 24:135 30:30 25:30 144:23; do
   fps=${run%:*} last=${run#*:}
   times=$(echo "$rows" | awk -v l="$last" '$1 <= l { printf "%s%s", (n++ ? "," : ""), $1 }')
