@@ -1127,6 +1127,7 @@ static struct {
   double movedTo = -1.0;  // show time of the frame the world was moved to
   StepPart last{};        // that frame's part of its step
   StepScenes lastScenes;  // and who moves in that step
+  GL4DHscene took[2] = {nullptr, nullptr};  // the scenes that have taken that part
 } motion;
 
 static WingPhases moveWorld(const SceneClock &clock) {
@@ -1143,9 +1144,14 @@ static WingPhases moveWorld(const SceneClock &clock) {
     motion.last = parts.empty() ? StepPart{lastStep(clock.toMs), 0.0f, false, clock.toMs} : parts.back();
     motion.lastScenes = stepScenes(motion.last.n, clock);
     motion.movedTo = clock.toMs;
+    motion.took[0] = motion.took[1] = nullptr;
   }
-  // A scene drawn just before or after its rows' steps draws the world as it stands.
-  if (!motion.lastScenes.has(clock.scene)) return {wings.first, wings.ang};
+  // A scene drawn just before or after its rows' steps draws the world as it
+  // stands, and so does one drawn again at the same time (a stalled clock).
+  GL4DHscene *took = motion.took[0] == clock.scene ? nullptr : motion.took[1] == clock.scene ? nullptr
+                     : motion.took[0] ? &motion.took[1] : &motion.took[0];
+  if (!motion.lastScenes.has(clock.scene) || !took) return {wings.first, wings.ang};
+  *took = clock.scene;
   return moveScene(clock.scene, clock.start, motion.last);
 }
 
