@@ -98,7 +98,9 @@ static GLuint genTexture(GLenum target, GLint filter, GLint wrap) {
 
 static GLuint genTexture2D(GLint filter, GLint wrap, GLsizei w, GLsizei h, const GLubyte *data) {
   const GLuint id = genTexture(GL_TEXTURE_2D, filter, wrap);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
+  // Without data, transparent black: a texture is never shown undefined.
+  const std::vector<GLubyte> black(data ? 0 : static_cast<size_t>(w) * h * 4, 0);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, data ? data : black.data());
   glBindTexture(GL_TEXTURE_2D, 0);
   return id;
 }
