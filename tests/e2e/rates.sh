@@ -1,19 +1,13 @@
 #!/usr/bin/env bash
-# The same show at any frame rate: rates.sh <build dir>. A still of each
-# scene at a whole second (a frame at every rate), rendered at 24, 25, 30 and
-# 144 frames a second, each against the still of the same show time at 60
-# (docs/scenes.md, "Time"; the figures in docs/testing.md, "Rates").
+# The same show at any frame rate: rates.sh <build dir>. Stills at whole
+# seconds at 24, 25, 30 and 144 fps against 60 (docs/testing.md, "Rates").
 . "$(dirname "$0")/lib.sh"
 
-# show time, scene, the rates that reach it, then the most its still may
-# differ from the 60 fps one: mean levels (largest channel) and per cent of
-# pixels more than 16 levels apart. The dissolve scatters anew at every frame,
-# so its pixels are another draw at every rate: its bound is on its light, the
-# mean level, as a share of the 60 fps one (an undrawn start shows black).
-# The scattering of the "8", bee6 and bee7 is another pattern at another rate
-# (a pattern a call): their bounds are the widest.
-# The dearest runs stop early: 144 fps after the dissolve, 25 and 30 after the
-# trace's first sweep; 24 fps, the longest spans a frame, goes to the end.
+# show time, scene, rates, then the most its still may differ from the 60 fps
+# one: mean levels (largest channel), per cent of pixels over 16 levels apart.
+# The dissolve, a new scattering every frame, is compared by its light (an
+# undrawn start is black); the scattered "8", bee6 and bee7 get the widest
+# bounds. 144 fps stops after the dissolve, 25 and 30 after the trace's sweep.
 rows="15 huit 24,25,30,144 3 0.5
 22 rouge 24,25,30,144 light 0.6
 23 rouge 24,144 light 0.6
