@@ -141,7 +141,8 @@ void sceneA(int s) {
   if (s == 0) glGetIntegerv(GL_FRAMEBUFFER_BINDING, boundAtInit), glGetIntegerv(GL_VIEWPORT, boundAtInit + 1);
   if (s == 2) glClearColor(1, 0, 0, 1), glClear(GL_COLOR_BUFFER_BIT);
 }
-void sceneB(int s) { played.push_back("B" + std::to_string(s)); }
+double bStart = -1;  // B's clock's start, as B saw it
+void sceneB(int s) { played.push_back("B" + std::to_string(s)), bStart = s == 2 ? gl4dhGetTimes(sceneB).start : bStart; }
 void fade(GL4DHscene a, GL4DHscene b, GLuint duration, GLuint elapsed, int s) {
   played.push_back("fade(" + std::string(a == sceneB ? "B" : "?") + std::string(b == sceneA ? "A" : "?") + ", " +
                    std::to_string(duration) + ", " + std::to_string(elapsed) + ", " + std::to_string(s) + ")");
@@ -169,6 +170,7 @@ TEST_F(Meshes, TheManagerPlaysItsRowsAgainstItsClockThroughStallsAndKeepsTheLast
     hf::clockAt(origin + 5000, s.at / 1000.0);  // the show's clock starts at the first draw
     gl4dhDraw();
     EXPECT_EQ(played, s.row[0] ? std::vector<std::string>{s.row} : std::vector<std::string>{}) << "at " << s.at;
+    EXPECT_EQ(bStart, s.at < 1000 ? -1 : 1000) << "B's clock from its first row's start, at " << s.at;
   }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
   GLubyte px[4];
