@@ -347,6 +347,16 @@ static GLuint huitBlurRadius(float a) {
   return static_cast<GLuint>(128.0f * powf((kHalfPi - a) / kHalfPi, 0.666f));
 }
 
+// Whether a scene's frame may be the last of its rows: its rows end within
+// a second, or within four of its frames at the rate it is drawn. Drawn
+// outside the table, every frame may be.
+static bool mayBeLastFrame(const SceneClock &clock) {
+  GL4DHscene scenes[2];
+  double starts[2];
+  const double ahead = std::max(1000.0, 4.0 * (clock.toMs - clock.fromMs));
+  return !gl4dhRowAt(clock.toMs + ahead, scenes, starts) || (scenes[0] != clock.scene && scenes[1] != clock.scene);
+}
+
 static void drawHuit(GLuint tid, float &a, int perm, int &ft) {
   const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const PassState was = rememberPassState();
@@ -378,10 +388,12 @@ static void drawHuit(GLuint tid, float &a, int perm, int &ft) {
   }
   const GLuint r = huitBlurRadius(a);
   const GLuint frame = frameTexture();
-  // Every frame leaves its scattered but still sharp picture and its blur
-  // radius in _texOut and _blurRadius: rouge starts from the last one drawn,
-  // however few frames the end of the scene had. Scattering into _texOut
-  // costs what scattering in place does.
+  // A frame leaves its scattered but still sharp picture and its blur radius
+  // in _texOut and _blurRadius: rouge starts from the last one drawn, however
+  // few frames the end of the scene had. Scattering into _texOut costs what
+  // scattering in place does; an unscattered frame copies its picture there
+  // only when it may be the scene's last.
+  _blurRadius = static_cast<int>(r);
   if (perm != 0) {
     gl4dfScattering(frame, _texOut, static_cast<GLuint>(perm), 0, 0, GL_FALSE);
     // The snow starts with the first scattered frame past 15 s.
@@ -389,10 +401,12 @@ static void drawHuit(GLuint tid, float &a, int perm, int &ft) {
       ahSetNeige(1);
       ft = 0;
     }
-  } else {
+  } else if (mayBeLastFrame(clock)) {
     gl4dfConvTex2Tex(frame, _texOut, GL_FALSE);
+  } else {
+    gl4dfBlur(frame, frame, r, 1, 0, GL_FALSE);
+    return;
   }
-  _blurRadius = static_cast<int>(r);
   gl4dfBlur(_texOut, frame, r, 1, 0, GL_FALSE);
 }
 
