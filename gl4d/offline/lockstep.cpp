@@ -23,9 +23,12 @@ void LockStep::afterBlock(std::chrono::microseconds pace) {
     return;
   }
   // The next block is mixed as soon as this returns: it must see the
-  // picture at or past its own start.
+  // picture past its own start. A frame that falls on the start itself is
+  // drawn while this waits (the next frame moves the picture on), so that
+  // what the frame reads of the sound, and what the block hears of the
+  // frame, never depend on which thread runs first.
   changed_.wait(lock, [this] {
-    return released_ || detached_ || picture_ >= static_cast<double>(show_) * blockFrames_;
+    return released_ || detached_ || picture_ > static_cast<double>(show_) * blockFrames_;
   });
 }
 
