@@ -183,6 +183,14 @@ TEST_F(Meshes, TheManagerPlaysItsRowsAgainstItsClockThroughStallsAndKeepsTheLast
   EXPECT_EQ(played, (std::vector<std::string>{"A3", "B3", "fade(BA, 2000, 0, 3)"}));
 }
 
+TEST_F(Meshes, ASoundStepsFirstRowIsTheFirstThatPlaysItsSceneIncomingOrNot) {
+  static GL4DHanime table[] = {{1000, sceneA, nullptr, nullptr}, {500, sceneA, sceneB, fade},
+                               {500, sceneB, nullptr, nullptr}, {0, nullptr, nullptr, nullptr}};
+  gl4dhInit(table, 8, 8, nullptr);
+  EXPECT_EQ(gl4dhFirstRowStart(sceneA) * 10000 + gl4dhFirstRowStart(sceneB), 1000);
+  EXPECT_EQ(gl4dhFirstRowStart([](int) {}), -1);
+}
+
 // The sound's clock, on times given by hand: blocks of 1024 frames at 48 kHz stamped as they are mixed.
 TEST(SoundClock, WithoutSoundTheShowTimeIsTheClocksSinceTheFirstFrame) {
   gl4d::SoundClock c;

@@ -14,14 +14,15 @@ command -v ffmpeg >/dev/null || skip "no ffmpeg"
 # The frames as 16x9 YUV 4:4:4 into frames.yuv, their times (s) in times.txt
 frames=(-map 0:v -vf "scale=16:9:flags=area,format=yuv444p,showinfo" -fps_mode passthrough -f rawvideo frames.yuv)
 times() { sed -n "s/.*Parsed_$1.* pts_time:\([0-9.e+-]*\) .*/\1/p" frames.log; }
-events() { awk -v start="$1" -f "$here/events.awk" <(od -An -v -tu1 -w432 frames.yuv | paste -d' ' "$2" -) <(od -An -v -td2 -w4 "$3"); }
+# events <frame times> <sound packets> <sound>
+events() { awk -f "$here/events.awk" <(od -An -v -tu1 -w432 frames.yuv | paste -d' ' "$1" -) "$2" <(od -An -v -td2 -w4 "$3"); }
 
 # SYNC_REFERENCE=FILE: the reference's events kept in FILE, and taken from it when it is there.
 if [ -s "${SYNC_REFERENCE:-}" ]; then cp "$SYNC_REFERENCE" ref.events; else
   offline --gl4d-capture=ref.mp4 --gl4d-size="$size" --gl4d-fps=60 || fail "no reference: $(tail -n 3 stderr)"
   ffmpeg -nostdin -hide_banner -y -i ref.mp4 "${frames[@]}" -map 0:a -f s16le -ac 2 -ar 48000 ref.raw 2>frames.log
   times showinfo | awk '{ printf "%.6f\n", (NR - 1) / 60 }' >ref.times
-  events 0 ref.times ref.raw >ref.events
+  events ref.times <(echo 0 0) ref.raw >ref.events
   [ -z "${SYNC_REFERENCE:-}" ] || cp ref.events "$SYNC_REFERENCE"
 fi
 
@@ -34,10 +35,13 @@ rec=$!
 until [ -s live.raw ]; do kill -0 $rec 2>/dev/null || fail "no recorder: $(tail -n 3 frames.log)"; sleep 0.1; done
 start ./honeyfold --gl4d-size="$size" --gl4d-stats "${@:2}"
 t0=$SECONDS
+# SYNC_STALL=T: the sink suspended for a second T s after the demo starts: the stream stalls, the recorder too.
+[ -z "${SYNC_STALL:-}" ] || { sleep "$SYNC_STALL" && pactl suspend-sink hf 1 && sleep 1 && pactl suspend-sink hf 0; }
 while [ $((SECONDS - t0)) -lt 151 ]; do alive; sleep 1; done  # past the cut at 137.26 s and the show's end
 key q && finish 0 && sleep 0.5 && kill -INT $rec && { wait $rec || true; }
 times showinfo >times.txt
-events "$(times ashowinfo | head -n 1)" times.txt live.raw >live.events
+sed -n 's/.*Parsed_ashowinfo.* pts_time:\([0-9.e+-]*\) .*nb_samples:\([0-9]*\) .*/\1 \2/p' frames.log >packets.txt
+events times.txt packets.txt live.raw >live.events
 echo "machine: $(nproc) cores, $(uptime | sed 's/.*load/load/'), rendered at $size, demo options: ${*:2}"
 awk -f "$here/pairs.awk" ref.events live.events
 grep -hE "^gl4d |^ *[0-9]+  [a-z]|^gl4d: " stdout stderr || true

@@ -1,12 +1,13 @@
 # The pairs of av_offset.sh: awk -f pairs.awk REFERENCE LIVE (the events of events.awk). Each event's offset is its
 # live time minus its reference time; a pair's is its sound event's offset minus its picture event's, in ms.
 FNR == 1 { f++ }
-$1 == "env" { env[f, $2] = $3; low[f, $2] = $4; next }
+$1 == "env" { low[f, $2] = $4; tm[f, $2] = $5; n[f] = $2 + 1; next }
 { at[f, $1] = $2 }
 # where(w, guess): the offset (s) of the module's sound around show time w, from the 3 s of its low band around it
 # matched against the reference's within 0.5 s of the guess.
-function where(w, guess, r0, l0, i, lag, best, bestLag, c, rr, ll, rm, lm) {
-  r0 = int(w * 1000) - 1500; l0 = int((w + guess - at[2, "start"]) * 1000) - 1500
+function where(w, guess, r0, l0, i, lag, best, bestLag, c, rr, ll, rm, lm, hi, mid) {
+  r0 = int(w * 1000) - 1500
+  for (hi = n[2] - 1; l0 < hi;) { mid = int((l0 + hi) / 2); if (tm[2, mid] < w + guess - 1.5) l0 = mid + 1; else hi = mid }
   for (i = 0; i < 3000; i++) rm += low[1, r0 + i] / 3000
   best = -2
   for (lag = -500; lag <= 500; lag++) {
@@ -18,7 +19,7 @@ function where(w, guess, r0, l0, i, lag, best, bestLag, c, rr, ll, rm, lm) {
     }
     if (rr > 0 && ll > 0 && c / sqrt(rr * ll) > best) { best = c / sqrt(rr * ll); bestLag = lag }
   }
-  return (l0 + bestLag + 1500) / 1000 + at[2, "start"] - w
+  return tm[2, l0 + bestLag + 1500] - w
 }
 function off(e) { return at[2, e] - at[1, e] }
 function pair(name, sound, picture, d) {
