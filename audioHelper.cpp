@@ -171,12 +171,12 @@ static float countdownEnvelope(float t) {
   return std::min(1.0f, e);
 }
 
+static inline float seconds(double ms) { return static_cast<float>(ms / 1000.0); }
+
 // Modes 2 and 3: an 880 Hz carrier, sine on the left and cosine on the
 // right, added under the countdown's envelope, the values starting at show
 // time ms. The countdown starts with its first value; its first beeps start
 // and end on their samples.
-static inline float seconds(double ms) { return static_cast<float>(ms / 1000.0); }
-
 static void beepCountdown(Sint16 *v, int n, float gvol, double ms) {
   Countdown &c = _countdown;
   const float now = seconds(ms);
@@ -260,14 +260,16 @@ void mixCallback(void *, Uint8 *stream, int len) {
   ahSetAudioStream(values, len);
   const float gvol = _gvol.load(std::memory_order_relaxed);
   // Split where a step set for a show time starts; the last part takes
-  // what is left of the values.
-  for (long f = first, end = first + frames; f < end || f == first;) {
+  // the values left (an odd one too).
+  const long end = first + frames;
+  long f = first;
+  do {
     const long to = nextStepFrame(f, end);
     const int from = static_cast<int>(2 * (f - first));
     mixPart(stepAt(f), values + from, to == end ? len / 2 - from : static_cast<int>(2 * (to - f)), gvol,
             ms + 1000.0 * static_cast<double>(f - first) / kAhRate);
-    f = to == f ? end + 1 : to;
-  }
+    f = to;
+  } while (f < end);
   // The module starts at the block's end nearest its step's start (it plays
   // from the block after the one that starts it), and starts again whenever
   // it has ended.
