@@ -48,9 +48,11 @@ double SoundClock::frame(double nowMs) {
     stalled_ = false;
     const double slowest = lastShowMs_ + (1.0 - kSlew) * step;
     const bool ahead = heard < slowest;
-    if (ahead && !slewing_) ++stats_.corrections;
+    // One correction from the picture found ahead by more than the
+    // stamps' jitter until it has met the sound.
+    if (ahead && !slewing_ && lastShowMs_ + step - heard > kJitterMs) ++stats_.corrections, slewing_ = true;
     if (ahead) stats_.correctedMs += kSlew * step;
-    slewing_ = ahead;
+    slewing_ = slewing_ && ahead;
     show = ahead ? slowest : heard;
   }
   lastWallMs_ = nowMs;

@@ -19,11 +19,13 @@ class SoundClock {
   static constexpr double kStallMs = 100.0;
   // A picture ahead of the sound goes back to it at this share of real time.
   static constexpr double kSlew = 0.1;
+  // Less than this ahead is the blocks' stamps' own jitter: no correction.
+  static constexpr double kJitterMs = 5.0;
 
   struct Stats {
     long stalls = 0;           // the stream stopped with the show going on
     double stalledMs = 0.0;    // the show's time on the layer's clock meanwhile
-    long corrections = 0;      // the picture ahead of the sound, slowed to meet it
+    long corrections = 0;      // the picture ahead of the sound (by kJitterMs or more), slowed to meet it
     double correctedMs = 0.0;  // the show time given back so
   };
 
