@@ -60,15 +60,12 @@ TEST(Snow, GrowsOverTheDroneToFullScaleThenDiesWithinHalfASecond) {
   EXPECT_TRUE(all(mixed(1234), 1234)) << "gone for good, the rest of the block kept";
 }
 
-// Countdown blocks on a zero input: the first that starts at or after t seconds of the sound
-// after its first block; the blocks before go by. The clock plays no part.
+// Countdown blocks on a zero input: the first at or after t s of sound after its first (the clock plays no part).
 struct Countdown : ::testing::Test {
   long k = 0;
   void SetUp() override {
     hf::sound::reset();
-    hf::freshClock();
-    ahSetStep(2);
-    mixed();
+    ahSetStep(2), mixed();
   }
   Block at(double t, Sint16 fill = 0) {
     while (++k * hf::sound::kBlockMs < t * 1000 - 1e-6) mixed();
@@ -118,28 +115,27 @@ TEST_F(Countdown, ClampsAtFullScale) {
 // ahSetStep. Here the drone (step 0) writes zeros, step 5 keeps the input.
 TEST(PostMix, AStepSetForAShowTimeStartsOnItsSample) {
   hf::sound::reset(0.5);
-  mixed();
-  const long next = ahGetAudioStreamFrame() + 1024;
+  const long next = (mixed(), ahGetAudioStreamFrame()) + 1024;
   ahSetStepAt(5, (next + 300) * 1000.0 / 48000);
   const Block b = mixed(1234);
   for (size_t i = 0; i < b.size(); ++i) ASSERT_EQ(b[i], i < 600 ? 0 : 1234) << "value " << i;
   ahSetStep(0);
   EXPECT_TRUE(all(mixed(1234), 1234));
+  const long start = ahGetAudioStreamFrame() + 1024 + 300;  // the countdown from a block's middle
+  ahSetStepAt(2, start * 1000.0 / 48000);
+  long beep = -1;
+  for (int k = 0; k < 30 && beep < 0; ++k)
+    for (Block c = mixed(); const Sint16 &v : c) beep = beep < 0 && v ? ahGetAudioStreamFrame() + (&v - c.data()) / 2 : beep;
+  EXPECT_NEAR(beep, start + 24000, 1) << "its first beep half a second after its first sample";
 }
 
 // A draw reads the measure of the block that holds its show time, of the last 16 kept.
 TEST(PostMix, MeasuresAreReadByTheBlockHeard) {
   AhMeasures m;
   EXPECT_EQ(m.heard(0), 0.0f) << "none kept";
-  long first = 0;
-  for (int k = 0; k < 20; ++k) {
-    mixed();
-    if (k == 0) first = ahGetAudioStreamFrame();
-    m.keep(static_cast<float>(k));
-  }
-  auto ms = [&](double block) { return (first + block * 1024) * 1000.0 / 48000; };
-  EXPECT_EQ(m.heard(ms(17)), 17.0f);
-  EXPECT_EQ(m.heard(ms(17.99)), 17.0f);
+  for (int k = 0; k < 20; ++k) mixed(), m.keep(static_cast<float>(k));
+  auto ms = [](double block) { return (ahGetAudioStreamFrame() + (block - 19) * 1024) * 1000.0 / 48000; };
+  EXPECT_EQ(m.heard(ms(17)) + m.heard(ms(17.99)), 34.0f) << "from its first frame to its last";
   EXPECT_EQ(m.heard(ms(2)), 4.0f) << "older than kept: the earliest";
   EXPECT_EQ(m.heard(ms(40)), 19.0f) << "not mixed yet: the latest";
 }

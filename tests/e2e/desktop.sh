@@ -35,9 +35,8 @@ heard)
     if (l < 0.001) { if (!q) q = t - 0.01 } else { if (a != "" && t > a + 14 && q && t - q > 0.3) { c = q; o = t - 0.01; n = 1; m = 0 } q = 0 }
   } END { for (i = 0; i < nr; i++) if (rs[i] > a && rs[i] + rl[i] < g) u += rl[i]; print a, g, b, e, NR / 48000, u + 0 }')
   [ -n "$b" ] || fail "no gap before the countdown: start $a, end $e"
-  # The first beep is at 26.26 s of the sound's own time, whenever a frame is drawn; the drone is heard from its
-  # second block, 21.3 ms in. A dropout delays what follows. The module is 15.5 s later,
-  # at a block's start, and later by the dropouts between (which the beeps' silences hide).
+  # The first beep is at 26.26 s of the sound's own time, whatever the frames, and the drone heard from 21.3 ms; a
+  # dropout delays what follows. The module is 15.5 s later, later by the dropouts between (the beeps' silences hide).
   for m in $(LC_ALL=C seq "$b" 0.5 "$e"); do is "$(level "$m" 0.5 sinc -300) > 0.03" && break; done  # the module
   freq=$(sox show.wav -n remix 1 trim "$(sum "$b + 0.02")" 0.15 stat 2>&1 | awk '/^Rough +frequency/ { print $3 }')
   l=(silence 1 0.01 0.1% -1 0.01 0.1%)  # what sounds: dropouts left out
