@@ -4,7 +4,6 @@
 #include "animations.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -289,7 +288,10 @@ void noir(int state) {
   if (isDrawState(state)) clearTo(0.0f, 0.0f, 0.0f);
 }
 
+// The snow decays from the first sample of vert's first row; a frame drawn
+// by hand sets the step as it is drawn.
 void vert(int state) {
+  if (state == 0) ahSetStepAt(1, gl4dhFirstRowStart(vert));
   if (!isDrawState(state)) return;
   ahSetStep(1);
   clearTo(0.0f, 0.35f, 0.0f);
@@ -357,11 +359,13 @@ static bool mayBeLastFrame(const SceneClock &clock) {
   return !gl4dhRowAt(clock.toMs + ahead, scenes, starts) || (scenes[0] != clock.scene && scenes[1] != clock.scene);
 }
 
-static void drawHuit(GLuint tid, float &a, int perm, int &ft) {
+// perms: the scattering radius of each block, from the sound.
+static void drawHuit(GLuint tid, float &a, const AhMeasures &perms, int &ft) {
   const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
   const PassState was = rememberPassState();
   const float s = static_cast<float>(std::sin(static_cast<double>(a)));
   const SceneClock clock = sceneClock(huit);
+  const int perm = static_cast<int>(perms.heard(clock.toMs));
   const float now = clock.now, prev = clock.previous, t = clock.t();
 
   clearTo(0.0f, 0.0f, 0.0f);
@@ -413,8 +417,8 @@ static void drawHuit(GLuint tid, float &a, int perm, int &ft) {
 void huit(int state) {
   static float a = 0.1f;
   static GLuint tid = 0;
-  // Scattering radius from the sound, written on the audio thread.
-  static std::atomic<int> perm{0};
+  // Scattering radius from the sound, kept by the audio thread.
+  static AhMeasures perms;
   static int firstTime = 1;
   static int ft = 1;  // the snow is still to be switched on
   switch (state) {
@@ -423,7 +427,7 @@ void huit(int state) {
       return;
     case 1: {
       const int L = ahPathLength();
-      perm.store(L <= 100 ? 0 : (L - 100) >> 1, std::memory_order_relaxed);
+      perms.keep(static_cast<float>(L <= 100 ? 0 : (L - 100) >> 1));
       return;
     }
     case 3:
@@ -433,7 +437,7 @@ void huit(int state) {
       }
       return;
     default:
-      drawHuit(tid, a, perm.load(std::memory_order_relaxed), ft);
+      drawHuit(tid, a, perms, ft);
   }
 }
 
@@ -771,8 +775,9 @@ static void drawTrace(const SceneClock &clock, float px, float py, float x, floa
 
 // The point sweeps across the frame once every 2.2 s of the scene's own
 // time, at the sound's height; the trace follows it from where it was.
-static void drawBeep(float height, float &px, float &py, int &ft) {
+static void drawBeep(const AhMeasures &heights, float &px, float &py, int &ft) {
   const SceneClock clock = sceneClock(beep);
+  const float height = heights.heard(clock.toMs);
   const PassState was = rememberPassState();
   makeTrace();
   if (ft) {
@@ -794,13 +799,14 @@ static void drawBeep(float height, float &px, float &py, int &ft) {
 }
 
 void beep(int state) {
-  // Sound level from the audio thread.
-  static std::atomic<float> height{0.0f};
+  // Sound level of each block, kept by the audio thread.
+  static AhMeasures heights;
   static float px = 0.0f, py = 0.5f;
   static int ft = 1;
   switch (state) {
     case 0:
       makeTrace();
+      ahSetStepAt(2, gl4dhFirstRowStart(beep));  // the countdown, from its first row's first sample
       return;
     case 3:
       // Freed, the trace starts afresh if drawn again.
@@ -808,10 +814,10 @@ void beep(int state) {
       px = 0.0f, py = 0.5f, ft = 1;
       return;
     case 1:
-      height.store(ahAverage() / 300.0f, std::memory_order_relaxed);
+      heights.keep(ahAverage() / 300.0f);
       return;
     default:
-      drawBeep(height.load(std::memory_order_relaxed), px, py, ft);
+      drawBeep(heights, px, py, ft);
   }
 }
 

@@ -34,6 +34,14 @@ static std::atomic<Uint32> _fo_duration{0};
 // The block being processed; null and 0 outside the routine.
 static std::atomic<Sint16 *> _audioStream{nullptr};
 static std::atomic<int> _audioStreamLength{0};
+static std::atomic<long> _audioStreamFrame{0};  // its first frame in the stream
+// Steps at show times, by the stream frame they start at (-1: unused). The
+// frame is stored last, with release, so that the step is seen with it.
+struct StepAt {
+  std::atomic<long> frame{-1};
+  std::atomic<int> step{0};
+};
+static StepAt _stepsAt[4];
 
 // State of the sound designs: touched by the audio thread only, never reset,
 // so a mode selected again goes on where it stood.
@@ -135,15 +143,21 @@ static void decaySnow() {
   _snow.cur_vol = static_cast<Sint16>(truncClamp(_snow.cur_vol - _snow.pc, -32768, 32767));
 }
 
-// Level of the countdown's beeps for this block, from its clock t in
-// seconds: one beep a second for 8 s, then faster beats whose level falls
-// from 16 s to nothing at 30 s. Negative once the countdown is over.
+// The first 8 s of the countdown: one beep a second, from half a second
+// into each to three quarters and fading fast after, at its clock t in s.
+static float firstBeeps(float t) {
+  const float q = static_cast<float>(std::tan(static_cast<double>(t * kTwoPi * 0.5f)));
+  return std::min(1.0f, q > 0.0f ? 0.0f : static_cast<float>(std::pow(static_cast<double>(-q), 100.0)));
+}
+
+// Level of the countdown's beeps for a block from its clock t in seconds
+// (past 8 s): faster beats whose level falls from 16 s to nothing at 30 s.
+// Negative once the countdown is over.
 static float countdownEnvelope(float t) {
   Countdown &c = _countdown;
   float e;
   if (t < 8.0f) {
-    const float q = static_cast<float>(std::tan(static_cast<double>(t * kTwoPi * 0.5f)));
-    e = q > 0.0f ? 0.0f : static_cast<float>(std::pow(static_cast<double>(-q), 100.0));
+    e = firstBeeps(t);
   } else {
     if (c.samp < 0.0f) return -1.0f;
     const float q = static_cast<float>(std::tan(static_cast<double>(kTwoPi * c.vit * t * 0.5f)));
@@ -157,16 +171,22 @@ static float countdownEnvelope(float t) {
   return std::min(1.0f, e);
 }
 
+static inline float seconds(double ms) { return static_cast<float>(ms / 1000.0); }
+
 // Modes 2 and 3: an 880 Hz carrier, sine on the left and cosine on the
-// right, added under the countdown's envelope.
-static void beepCountdown(Sint16 *v, int n, float gvol) {
+// right, added under the countdown's envelope, the values starting at show
+// time ms. The countdown starts with its first value; its first beeps start
+// and end on their samples.
+static void beepCountdown(Sint16 *v, int n, float gvol, double ms) {
   Countdown &c = _countdown;
-  const float now = static_cast<float>(gl4dGetElapsedTime() / 1000.0);
+  const float now = seconds(ms);
   if (c.__t0 < 0.0f) c.__t0 = now;
   const float e = countdownEnvelope(now - c.__t0);
   if (e < 0.0f) return;
-  const double amp = 32767.0f * gvol * e;
+  const bool bySample = now - c.__t0 < 8.0f;
+  double amp = 32767.0f * gvol * e;
   for (int k = 0; k + 1 < n; k += 2) {
+    if (bySample) amp = 32767.0f * gvol * firstBeeps(seconds(ms + 500.0 * k / kAhRate) - c.__t0);
     if (amp != 0.0) {
       v[k] = static_cast<Sint16>(truncClamp(v[k] + std::sin(static_cast<double>(c.x)) * amp, -32768, 32767));
       v[k + 1] = static_cast<Sint16>(truncClamp(v[k + 1] + std::cos(static_cast<double>(c.x)) * amp, -32768, 32767));
@@ -183,36 +203,77 @@ static void keepModulePlaying() {
   if (Mix_Music *music = _mmusic.load(std::memory_order_relaxed)) Mix_PlayMusic(music, 1);
 }
 
-void mixCallback(void *, Uint8 *stream, int len) {
-  if (_fo.load(std::memory_order_relaxed) != 0) updateShutdownFade(SDL_GetTicks());
-  if (!stream || len < 0) len = 0;
-  Sint16 *values = reinterpret_cast<Sint16 *>(stream);
-  const int n = len / 2;
-  ahSetAudioStream(values, len);
-  const float gvol = _gvol.load(std::memory_order_relaxed);
-  switch (_step.load(std::memory_order_relaxed)) {
+// The step at a frame of the stream: the latest set for a show time at or
+// before it, else the one ahSetStep set.
+static int stepAt(long frame) {
+  long from = -1;
+  int step = _step.load(std::memory_order_relaxed);
+  for (const StepAt &s : _stepsAt) {
+    const long f = s.frame.load(std::memory_order_acquire);
+    if (f >= 0 && f <= frame && f > from) from = f, step = s.step.load(std::memory_order_relaxed);
+  }
+  return step;
+}
+
+// The first frame after `frame` at which a step set for a show time starts,
+// or `end` when none does before it.
+static long nextStepFrame(long frame, long end) {
+  for (const StepAt &s : _stepsAt) {
+    const long f = s.frame.load(std::memory_order_acquire);
+    if (f > frame && f < end) end = f;
+  }
+  return end;
+}
+
+// The n values of v, starting at show time ms, in one step.
+static void mixPart(int step, Sint16 *v, int n, float gvol, double ms) {
+  switch (step) {
     case 0:
-      noiseDrone(values, n, gvol);
+      noiseDrone(v, n, gvol);
       if (_neige.load(std::memory_order_relaxed) != 0) {
-        addSnow(values, n, gvol);
+        addSnow(v, n, gvol);
         growSnow();
       }
       break;
     case 1:
       _neige.store(0, std::memory_order_relaxed);
-      addSnow(values, n, gvol);
+      addSnow(v, n, gvol);
       decaySnow();
       break;
     case 2:
-      beepCountdown(values, n, gvol);
-      break;
     case 3:
-      keepModulePlaying();
-      beepCountdown(values, n, gvol);
+      beepCountdown(v, n, gvol, ms);
       break;
     default:
       break;
   }
+}
+
+void mixCallback(void *, Uint8 *stream, int len) {
+  if (_fo.load(std::memory_order_relaxed) != 0) updateShutdownFade(SDL_GetTicks());
+  if (!stream || len < 0) len = 0;
+  Sint16 *values = reinterpret_cast<Sint16 *>(stream);
+  const int frames = len / 4;
+  const double ms = gl4dhSoundBlock(frames, kAhRate);
+  const long first = std::lround(ms * kAhRate / 1000.0);
+  _audioStreamFrame.store(first, std::memory_order_relaxed);
+  ahSetAudioStream(values, len);
+  const float gvol = _gvol.load(std::memory_order_relaxed);
+  // Split where a step set for a show time starts; the last part takes
+  // the values left (an odd one too).
+  const long end = first + frames;
+  long f = first;
+  do {
+    const long to = nextStepFrame(f, end);
+    const int from = static_cast<int>(2 * (f - first));
+    mixPart(stepAt(f), values + from, to == end ? len / 2 - from : static_cast<int>(2 * (to - f)), gvol,
+            ms + 1000.0 * static_cast<double>(f - first) / kAhRate);
+    f = to;
+  } while (f < end);
+  // The module starts at the block's end nearest its step's start (it plays
+  // from the block after the one that starts it), and starts again whenever
+  // it has ended.
+  if (stepAt(first + frames + frames / 2) == 3) keepModulePlaying();
   gl4dhUpdateWithAudio();
   ahSetAudioStream(nullptr, 0);
 }
@@ -234,6 +295,18 @@ void ahInitAudio(const char *file) {
 }
 
 void ahSetStep(int step) { _step.store(step, std::memory_order_relaxed); }
+
+void ahSetStepAt(int step, double showMs) {
+  if (!(showMs >= 0.0)) return;
+  const long frame = std::lround(showMs * kAhRate / 1000.0);
+  for (StepAt &s : _stepsAt) {
+    const long f = s.frame.load(std::memory_order_relaxed);
+    if (f >= 0 && f != frame && s.step.load(std::memory_order_relaxed) != step) continue;
+    s.step.store(step, std::memory_order_relaxed);
+    s.frame.store(frame, std::memory_order_release);
+    return;
+  }
+}
 void ahSetNeige(int neige) { _neige.store(neige, std::memory_order_relaxed); }
 
 void ahClean(int fadeMs) {
@@ -254,6 +327,7 @@ void ahClean(int fadeMs) {
 }
 
 Sint16 *ahGetAudioStream(void) { return _audioStream.load(std::memory_order_relaxed); }
+long ahGetAudioStreamFrame(void) { return _audioStreamFrame.load(std::memory_order_relaxed); }
 int ahGetAudioStreamLength(void) { return _audioStreamLength.load(std::memory_order_relaxed); }
 
 void ahSetAudioStream(Sint16 *stream, int len) {

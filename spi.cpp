@@ -41,6 +41,7 @@ static float curve(float t) {
 }
 
 static void init(void) {
+  ahSetStepAt(3, gl4dhFirstRowStart(spi));  // the module, from the first row's first sample
   _quad = gl4dgGenQuadf();
   _pId = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/spi.fs", nullptr);
   _pId2 = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/br.fs", nullptr);

@@ -29,11 +29,24 @@ GL4D_API void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*i
 
 /* Plays the current row into the manager's framebuffer and presents it
  * stretched over the whole drawable. The show's clock starts at the first
- * call. After the last row the last frame stays on screen. */
+ * call (live, it follows the sound: gl4dhSoundBlock). After the last row the
+ * last frame stays on screen. */
 GL4D_API void gl4dhDraw(void);
 
 /* Sends state 1 to the current row (any thread; meant for the audio one). */
 GL4D_API void gl4dhUpdateWithAudio(void);
+
+/* The sound's clock. The program's post-mix routine calls this first for
+ * every block with its length in frames and the output's rate; it returns
+ * the show time of the block's first frame in ms (frame i of the stream is
+ * at i / rate s). A live show then follows the sound: a frame is drawn at the
+ * show time being heard, the frames mixed less the output delay
+ * (--gl4d-audio-delay), never going back; while the stream stalls it runs on
+ * the layer's clock, and a picture left ahead meets the sound again slowly.
+ * Offline, frames and blocks stay in lock-step. Audio thread. */
+GL4D_API double gl4dhSoundBlock(int frames, int rate);
+/* The start of the first row that plays the scene, ms; -1 when none does. */
+GL4D_API double gl4dhFirstRowStart(GL4DHscene scene);
 
 /* Show time is cut into steps of 1/60 s, the frames of the display the show
  * was made for. A scene's clock starts on a step, and what a scene moves by

@@ -42,6 +42,7 @@ TEST_F(Options, AreReadOrRefusedWithTheirReason) {
     std::vector<double> stillsMs = {};
     const char *paths = nullptr;  // capture|stills dir|benchmark file, when checked
     unsigned seed = 0;            // --gl4d-seed's, when given
+    double delayMs = 0;           // --gl4d-audio-delay's, when given
   };
   const Case cases[] = {
       {{"--gl4d-stills=12,0.5,12", "--gl4d-fps", "30", "--gl4d-size=64x36", "other"}, "", 30, 64, 36, {500, 12000}},
@@ -73,6 +74,9 @@ TEST_F(Options, AreReadOrRefusedWithTheirReason) {
       {{"--gl4d-stills=1", "--gl4d-silent"}, "--gl4d-silent needs --gl4d-capture"},
       {{"--gl4d-seed", "4294967295"}, "", 60, 0, 0, {}, nullptr, 4294967295u},
       {{"--gl4d-seed=4294967296"}, "--gl4d-seed takes a whole number from 0 to 4294967295"},
+      {{"--gl4d-audio-delay=182.5"}, "", 60, 0, 0, {}, nullptr, 0, 182.5},  // a decimal point, whatever the locale
+      {{"--gl4d-audio-delay=10000.5"}, "--gl4d-audio-delay takes milliseconds from 0 to 10000, not \"10000.5\""},
+      {{"--gl4d-stills=1", "--gl4d-audio-delay=5"}, "--gl4d-audio-delay is for a live run"},
   };
   for (const Case &c : cases) {
     std::vector<char *> argv = {const_cast<char *>("honeyfold")};
@@ -92,6 +96,7 @@ TEST_F(Options, AreReadOrRefusedWithTheirReason) {
       EXPECT_EQ(o.capturePath + "|" + o.stillsDir + "|" + o.benchmarkPath, c.paths);
     }
     EXPECT_EQ(o.seedGiven ? o.seed : 0u, c.seed) << c.args[0];
+    EXPECT_EQ(o.audioDelayGiven ? o.audioDelayMs : 0, c.delayMs) << c.args[0];
   }
   EXPECT_EQ(gl4d::stillFileName(12500), "still-012.500.png");
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "gl4d/core/sound_clock.h"
 #include "support/gl.h"
 
 namespace {
@@ -182,6 +183,54 @@ TEST_F(Meshes, TheManagerPlaysItsRowsAgainstItsClockThroughStallsAndKeepsTheLast
   played.clear();
   gl4duClean(GL4DU_ALL);
   EXPECT_EQ(played, (std::vector<std::string>{"A3", "B3", "fade(BA, 2000, 0, 3)"}));
+}
+
+TEST_F(Meshes, ASoundStepsFirstRowIsTheFirstThatPlaysItsSceneIncomingOrNot) {
+  static GL4DHanime table[] = {{1000, sceneA, nullptr, nullptr}, {500, sceneA, sceneB, fade}, {}};
+  gl4dhInit(table, 8, 8, nullptr);
+  EXPECT_EQ(gl4dhFirstRowStart(sceneA) * 10000 + gl4dhFirstRowStart(sceneB), 1000);
+  EXPECT_EQ(gl4dhFirstRowStart([](int) {}), -1);
+}
+
+// The sound's clock, on times given by hand: blocks of 1024 frames at 48 kHz stamped as they are mixed.
+TEST(SoundClock, WithoutSoundTheClocksSinceTheFirstFrameAndNothingBeforeTheFirstHeard) {
+  gl4d::SoundClock c, early;
+  for (double t : {1000.0, 1016.7, 1016.7, 1033.4, 2000.1}) EXPECT_EQ(c.frame(t), t - 1000.0);
+  EXPECT_EQ(c.stats().stalls + c.stats().corrections, 0);
+  early.block(1024, 48000, 0);
+  EXPECT_EQ(early.frame(10), 0) << "heard in 20 ms";
+}
+
+TEST(SoundClock, FollowsTheSoundHeardRunsOnThroughAStallThenSlowsToMeetIt) {
+  gl4d::SoundClock c;
+  const double b = 1024 * 1000.0 / 48000, d = 45, f = 1000.0 / 60;  // a frame every 1/60 s
+  c.setDelay(d);
+  long mixed = 0;
+  auto mix = [&](double at) { EXPECT_DOUBLE_EQ(c.block(1024, 48000, at), mixed++ * b); };
+  for (int i = 0; i < 4; ++i) mix(0);  // a burst fills the output, then a block a block's time apart
+  for (int i = 1; i <= 20; ++i) mix(i * b);
+  double t = 20 * b, shown = c.frame(t), late = 0;  // block n is heard at (n - 3) b + d + late
+  auto frames = [&](double until, bool sound, double pace) {  // the show's steps at pace (0: any)
+    for (; t + f < until; t += f) {
+      while (sound && (mixed - 3) * b + late <= t + f) mix((mixed - 3) * b + late);
+      const double show = c.frame(t + f);
+      EXPECT_TRUE(pace ? std::fabs(show - shown - pace * f) < 1e-9 : show >= shown) << show - shown << " at " << t;
+      shown = show;
+    }
+    return t + 3 * b - d - late;  // the sound heard
+  };
+  double heard = frames(2000, true, 1);
+  EXPECT_NEAR(shown, heard, 1e-9);
+  frames(t + 1000, false, 1);  // the stream stalls: the layer's clock
+  EXPECT_NEAR(c.stats().stalledMs, 1000 - gl4d::SoundClock::kStallMs, f);
+  late = t - (mixed - 3) * b;  // then it goes on from where it was, a second late
+  const double ahead = shown - (t + 3 * b - d - late);
+  frames(t + 200, true, 0);  // the last blocks' median moves over
+  frames(t + 10 * ahead - 200, true, 0.9);  // at 90 % of the clock's pace until it meets the sound
+  heard = frames(t + 1000, true, 0);
+  EXPECT_NEAR(shown, heard, 1e-9) << "the sound heard again";
+  EXPECT_EQ(c.stats().corrections * 10 + c.stats().stalls, 11);
+  EXPECT_NEAR(c.stats().correctedMs, ahead, f * 0.1);
 }
 
 }  // namespace

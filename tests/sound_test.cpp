@@ -60,17 +60,15 @@ TEST(Snow, GrowsOverTheDroneToFullScaleThenDiesWithinHalfASecond) {
   EXPECT_TRUE(all(mixed(1234), 1234)) << "gone for good, the rest of the block kept";
 }
 
-// Countdown blocks at t seconds after its first block, on a zero input.
+// Countdown blocks on a zero input: the first at or after t s of sound after its first (the clock plays no part).
 struct Countdown : ::testing::Test {
-  double origin = 0;
+  long k = 0;
   void SetUp() override {
     hf::sound::reset();
-    origin = hf::freshClock();
-    ahSetStep(2);
-    mixed();
+    ahSetStep(2), mixed();
   }
   Block at(double t, Sint16 fill = 0) {
-    hf::clockAt(origin, t);
+    while (++k * hf::sound::kBlockMs < t * 1000 - 1e-6) mixed();
     return mixed(fill);
   }
 };
@@ -92,11 +90,15 @@ TEST_F(Countdown, BeatsEachSecondThenFasterFadingFrom16To30sOnOneClockThroughMod
                             : t > 30 ? 0
                                      : (t > 16.1 && sounding ? std::pow((30 - t) / 14, 1.2) : level);
     ASSERT_NEAR(level, expected, t < 8 ? 2e-3 : 5e-3) << "at " << t << " s";
-    if (t < 8 && level > 0.999) {  // 880 Hz, sine on the left and cosine on the right
+    if (t < 8 && level > 0.999 && std::fmod(t, 1) < 0.75 - hf::sound::kBlockMs / 1000) {  // 880 Hz, sine left, cosine right
       int crossings = 0;
       for (size_t i = 2; i < b.size(); i += 2) crossings += (b[i - 2] < 0) != (b[i] < 0);
       ASSERT_NEAR(crossings, 2 * 880 * 1024 / 48000.0, 1.5) << "sign changes of the left channel at " << t << " s";
-      for (size_t i = 0; i < b.size(); i += 2) ASSERT_NEAR(std::hypot(b[i], b[i + 1]), 32767, 3) << "frame " << i / 2;
+    }
+    for (size_t i = 0; t < 8 && i < b.size(); i += 2) {  // every frame at its own time: edges on their samples
+      const double ti = t + i / 2 / 48000.0, qi = std::tan(M_PI * ti);
+      if (std::fabs(std::fmod(ti, 1) - 0.5) < 1e-4) continue;
+      ASSERT_NEAR(std::hypot(b[i], b[i + 1]) / 32767, qi > 0 ? 0 : std::min(1.0, std::pow(-qi, 100)), 2e-3) << ti;
     }
   }
   EXPECT_EQ(begun[0], 8);
@@ -107,6 +109,35 @@ TEST_F(Countdown, ClampsAtFullScale) {
   const Block loud = at(0.6, 32000);
   EXPECT_EQ(*std::max_element(loud.begin(), loud.end()), 32767);
   EXPECT_GT(*std::min_element(loud.begin(), loud.end()), -1000) << "no value wraps";
+}
+
+// A step set for a show time starts on its sample, in the middle of a block, and then rules over
+// ahSetStep. Here the drone (step 0) writes zeros, step 5 keeps the input.
+TEST(PostMix, AStepSetForAShowTimeStartsOnItsSample) {
+  hf::sound::reset(0.5);
+  const long next = (mixed(), ahGetAudioStreamFrame()) + 1024;
+  ahSetStepAt(5, (next + 300) * 1000.0 / 48000);
+  const Block b = mixed(1234);
+  for (size_t i = 0; i < b.size(); ++i) ASSERT_EQ(b[i], i < 600 ? 0 : 1234) << "value " << i;
+  ahSetStep(0);
+  EXPECT_TRUE(all(mixed(1234), 1234));
+  const long start = ahGetAudioStreamFrame() + 1024 + 300;  // the countdown from a block's middle
+  ahSetStepAt(2, start * 1000.0 / 48000);
+  long beep = -1;
+  for (int k = 0; k < 30 && beep < 0; ++k)
+    for (Block c = mixed(); const Sint16 &v : c) beep = beep < 0 && v ? ahGetAudioStreamFrame() + (&v - c.data()) / 2 : beep;
+  EXPECT_NEAR(beep, start + 24000, 1) << "its first beep half a second after its first sample";
+}
+
+// A draw reads the measure of the block that holds its show time, of the last 16 kept.
+TEST(PostMix, MeasuresAreReadByTheBlockHeard) {
+  AhMeasures m;
+  EXPECT_EQ(m.heard(0), 0.0f) << "none kept";
+  for (int k = 0; k < 20; ++k) mixed(), m.keep(static_cast<float>(k));
+  auto ms = [](double block) { return (ahGetAudioStreamFrame() + (block - 19) * 1024) * 1000.0 / 48000; };
+  EXPECT_EQ(m.heard(ms(17)) + m.heard(ms(17.99)), 34.0f) << "from its first frame to its last";
+  EXPECT_EQ(m.heard(ms(2)), 4.0f) << "older than kept: the earliest";
+  EXPECT_EQ(m.heard(ms(40)), 19.0f) << "not mixed yet: the latest";
 }
 
 TEST(PostMix, StepsOutsideTheDesignsLeaveTheBlockAlone) {

@@ -18,6 +18,8 @@
 
 // The audio module is not part of the picture.
 void ahSetStep(int) {}
+void ahSetStepAt(int, double) {}
+long ahGetAudioStreamFrame(void) { return 0; }
 void ahSetNeige(int) {}
 float ahAverage(void) { return 0.0f; }
 int ahPathLength(void) { return 0; }

@@ -49,6 +49,8 @@
 #include "support/copies.h"
 
 void ahSetStep(int) {}
+void ahSetStepAt(int, double) {}
+long ahGetAudioStreamFrame(void) { return 0; }
 void ahSetNeige(int) {}
 float ahAverage(void) { return 120.0f; }
 int ahPathLength(void) { return 0; }

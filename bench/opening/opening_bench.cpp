@@ -21,6 +21,8 @@ float average = 0.0f;
 }  // namespace
 
 void ahSetStep(int) {}
+void ahSetStepAt(int, double) {}
+long ahGetAudioStreamFrame(void) { return 0; }
 void ahSetNeige(int) {}
 float ahAverage(void) { return average; }
 int ahPathLength(void) { return pathLength; }

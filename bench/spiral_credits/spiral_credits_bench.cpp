@@ -16,6 +16,8 @@
 #include "support/copies.h"
 
 void ahSetStep(int) {}
+void ahSetStepAt(int, double) {}
+long ahGetAudioStreamFrame(void) { return 0; }
 
 namespace {
 

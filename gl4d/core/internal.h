@@ -35,7 +35,8 @@ void beginSceneTimes(double now, GL4DHscene first, GL4DHscene second);
 void endSceneTimes();
 double sceneStart(GL4DHscene scene);  // its table start, -1 when it has none
 
-// Show time of the scene manager in ms (from its first draw), -1 before it.
+// Show time of the scene manager in ms, -1 before its first draw: offline
+// the clock's since then, live the last frame's.
 double showElapsedMs();
 // Offline runs: the clock becomes a manual clock reading 0, and SDL_GetTicks
 // follows the layer's clock from then on.

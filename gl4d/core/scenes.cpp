@@ -16,6 +16,7 @@
 
 #include "gl4d/clock.h"
 #include "gl4d/core/internal.h"
+#include "gl4d/core/sound_clock.h"
 #include "gl4d/offline/session.h"
 
 namespace {
@@ -28,6 +29,7 @@ struct Manager {
   GLuint fbo = 0, colorTex = 0, depthRb = 0;
   bool started = false;
   double showStart = 0.0;
+  double shown = 0.0;  // show time of the last frame drawn
   // Read by the audio thread in gl4dhUpdateWithAudio.
   std::atomic<int> currentRow{-1};
   std::atomic<GLuint> currentElapsed{0};
@@ -182,10 +184,13 @@ void gl4dhDraw(void) {
     m.started = true;
     m.showStart = now;
   }
+  // Offline, frames are the clock's; live, the sound's.
+  const double show = gl4d::offlineSession() ? now - m.showStart : gl4d::soundClock().frame(now);
+  m.shown = show;
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   GLuint elapsed = 0;
-  const int r = rowAt(now - m.showStart, &elapsed);
+  const int r = rowAt(show, &elapsed);
   m.currentElapsed.store(elapsed, std::memory_order_relaxed);
   m.currentRow.store(r, std::memory_order_relaxed);
   bindFrame();
@@ -194,7 +199,7 @@ void gl4dhDraw(void) {
     static const bool groups = epoxy_gl_version() >= 43 || epoxy_has_gl_extension("GL_KHR_debug");
     if (groups) glPushDebugGroup(GL_DEBUG_SOURCE_APPLICATION, static_cast<GLuint>(r), -1, gl4d::rowScenes(r).c_str());
     const GL4DHanime &row = table[r];
-    gl4d::beginSceneTimes(now - m.showStart, row.first, row.second);
+    gl4d::beginSceneTimes(show, row.first, row.second);
     if (row.mix)
       row.mix(row.first, row.second, row.duration, elapsed, 2);
     else if (row.first)
@@ -220,7 +225,17 @@ void gl4dhUpdateWithAudio(void) {
   gl4d::afterSoundBlock();
 }
 
-double gl4d::showElapsedMs() { return m.started ? gl4dGetElapsedTime() - m.showStart : -1.0; }
+double gl4d::showElapsedMs() {
+  if (!m.started) return -1.0;
+  return gl4d::offlineSession() ? gl4dGetElapsedTime() - m.showStart : m.shown;
+}
+
+double gl4dhFirstRowStart(GL4DHscene scene) {
+  const GL4DHanime *table = m.table.load(std::memory_order_relaxed);
+  for (size_t i = 0; scene && table && i < m.rowStarts.size(); ++i)
+    if (table[i].first == scene || table[i].second == scene) return m.rowStarts[i];
+  return -1.0;
+}
 
 int gl4dhRowAt(double ms, GL4DHscene scenes[2], double starts[2]) {
   GL4DHanime *table = m.table.load(std::memory_order_relaxed);
@@ -230,6 +245,17 @@ int gl4dhRowAt(double ms, GL4DHscene scenes[2], double starts[2]) {
   scenes[1] = r >= 0 && table[r].second != table[r].first ? table[r].second : nullptr;
   for (int i = 0; i < 2; ++i) starts[i] = gl4d::sceneStart(scenes[i]);
   return r >= 0;
+}
+
+gl4d::SoundClock &gl4d::soundClock() {
+  static SoundClock clock;
+  return clock;
+}
+
+double gl4dhSoundBlock(int frames, int rate) {
+  double ms = gl4d::soundClock().block(frames, rate, gl4dGetElapsedTime());
+  gl4d::offlineSoundBlockMs(&ms);  // offline, the lock-step's count
+  return ms;
 }
 
 int gl4dhGetCurrentRow(void) { return m.currentRow.load(std::memory_order_relaxed); }

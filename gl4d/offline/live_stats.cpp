@@ -1,5 +1,6 @@
 #include "gl4d/offline/live_stats.h"
 
+#include "gl4d/core/sound_clock.h"
 #include "gl4d/offline/c_locale.h"
 #include "gl4d/offline/frame_stats.h"
 #include "gl4d/scenes.h"
@@ -24,6 +25,9 @@ void liveStatsReport(unsigned width, unsigned height) {
   std::printf("gl4d stats: %zu frames shown, rendered at %ux%u, the time from each to the next\n",
               liveStatsFrames.frames.size(), width, height);
   liveStatsFrames.print(stdout);
+  const SoundClock::Stats &c = soundClock().stats();
+  std::printf("gl4d sound: %ld stalls, %.1f ms in all; the picture slowed to meet it %ld times, %.1f ms\n", c.stalls,
+              c.stalledMs, c.corrections, c.correctedMs);
   std::fflush(stdout);
 }
 

@@ -69,6 +69,11 @@ bool LockStep::released() const {
   return released_;
 }
 
+bool LockStep::started() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return started_;
+}
+
 bool LockStep::attached() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return attached_ && !detached_;

@@ -39,6 +39,7 @@ class LockStep {
   void setWatchdog(std::chrono::milliseconds w) { watchdog_ = w; }
 
   bool released() const;
+  bool started() const;  // the picture has moved: blocks now are the show's
   bool attached() const;
   std::uint64_t startupBlocks() const;  // blocks before the show
   std::uint64_t showBlocks() const;     // blocks of the show, released or not

@@ -37,6 +37,17 @@ bool parseSeconds(const std::string &text, double *ms) {
   return true;
 }
 
+// Milliseconds of delay: a plain decimal number from 0 to 10 s.
+bool parseDelay(const std::string &text, double *ms) {
+  if (text.empty() || text.find_first_not_of("0123456789.") != std::string::npos) return false;
+  const CNumbers cNumbers;
+  char *end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || !(v <= 10000.0)) return false;
+  *ms = v;
+  return true;
+}
+
 bool parseInt(const std::string &text, int lo, int hi, int *v) {
   if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return false;
   const long n = std::strtol(text.c_str(), nullptr, 10);
@@ -105,6 +116,10 @@ bool apply(const std::string &name, const std::string &value, LayerOptions *out,
                              value + "\"");
   } else if (name == "stats") {
     out->stats = true;
+  } else if (name == "audio-delay") {
+    if (!parseDelay(value, &out->audioDelayMs))
+      return fail(error, opt + " takes milliseconds from 0 to 10000, not \"" + value + "\"");
+    out->audioDelayGiven = true;
   } else if (name == "gl-debug") {
     out->glDebug = true;
   } else if (name == "caller-dir") {
@@ -135,7 +150,7 @@ bool takesOptionalValue(const std::string &name) { return name == "benchmark" ||
 
 bool known(const std::string &name) {
   for (const char *n : {"capture", "stills", "stills-dir", "fps", "size", "stop", "help", "benchmark", "stats",
-                        "gl-debug", "window", "caller-dir", "quality", "silent", "seed", "max-fps"})
+                        "gl-debug", "window", "caller-dir", "quality", "silent", "seed", "max-fps", "audio-delay"})
     if (name == n) return true;
   return false;
 }
@@ -157,6 +172,8 @@ bool check(LayerOptions *out, std::string *error) {
   } else {
     if (out->maxFps) return fail(error, "--gl4d-max-fps is for a live run (offline runs take --gl4d-fps)");
     if (out->stats) return fail(error, "--gl4d-stats is for a live run (a benchmark prints its own figures)");
+    if (out->audioDelayGiven)
+      return fail(error, "--gl4d-audio-delay is for a live run (offline, frames and sound are in lock-step)");
     if (out->windowW) return fail(error, "--gl4d-window is for a live run (offline runs have no window to see)");
   }
   if (out->benchmark && (out->capturing() || out->takingStills()))
@@ -227,7 +244,10 @@ const char *layerOptionsHelp() {
          "                          play the whole show offscreen as fast as it goes and print each\n"
          "                          row's frame times, the start-up, memory and GL objects (and write\n"
          "                          them to FILE.json); with --gl4d-size (default 1920x1080), --gl4d-fps\n"
-         "  --gl4d-stats            at the end of a live run, the frame times of each row\n"
+         "  --gl4d-stats            at the end of a live run, the frame times of each row, the sound's\n"
+         "                          stalls and the clock's corrections\n"
+         "  --gl4d-audio-delay=MS   a live run's output delay, from a sound block's mixing to its being\n"
+         "                          heard (default 30, a sound server's); the picture waits for it\n"
          "  --gl4d-gl-debug         a debug context: every GL error and serious message reported once,\n"
          "                          with the row and scene it came in, and their count at the end\n"
          "  --gl4d-window[=WxH]     play in a resizable desktop window (default 1280x720)\n"

@@ -31,6 +31,8 @@ struct LayerOptions {
   bool silent = false;        // a capture without a sound track, whatever became of the sound
   bool seedGiven = false;     // --gl4d-seed: the program's random seed, live or offline
   unsigned seed = 0;
+  bool audioDelayGiven = false;  // --gl4d-audio-delay: a live run's output delay, ms
+  double audioDelayMs = 0.0;
 
   bool capturing() const { return !capturePath.empty(); }
   bool takingStills() const { return !stillsMs.empty(); }

@@ -22,6 +22,7 @@
 
 #include "gl4d/clock.h"
 #include "gl4d/core/internal.h"
+#include "gl4d/core/sound_clock.h"
 #include "gl4d/offline/benchmark.h"
 #include "gl4d/offline/c_locale.h"
 #include "gl4d/offline/capture.h"
@@ -274,7 +275,10 @@ bool configureSession(int argc, char **argv) {
   LayerSession &s = layerSession;
   s.opt = opt;
   s.offline = opt.offline();
-  if (!s.offline) return true;
+  if (!s.offline) {
+    if (opt.audioDelayGiven) soundClock().setDelay(opt.audioDelayMs);
+    return true;
+  }
   // Every output checked now, not after the whole render.
   if (opt.capturing() && findProgram("ffmpeg").empty())
     error = "--gl4d-capture needs the ffmpeg program (Debian: apt-get install ffmpeg)";
@@ -342,6 +346,15 @@ void afterSoundBlock() {
   if (!s.offline) return;
   if (!s.releaseFromSound.exchange(true)) std::atexit(releaseAtExit);
   s.lock.afterBlock(kBlockPace);
+}
+
+bool offlineSoundBlockMs(double *ms) {
+  const LayerSession &s = layerSession;
+  if (!s.offline) return false;
+  // One sound thread: the blocks through the lock-step are the ones before.
+  const double blocks = s.lock.started() ? static_cast<double>(s.lock.showBlocks()) : -1.0;
+  *ms = blocks * kSoundBlockFrames * 1000.0 / kSoundRate;
+  return true;
 }
 
 bool beginOfflineFrame() {

@@ -27,6 +27,9 @@ void sceneFrameSize(GLuint *width, GLuint *height);
 void noteShowLength(double ms);
 // Sound thread, at the end of every gl4dhUpdateWithAudio.
 void afterSoundBlock();
+// Sound thread, as a block starts: offline, its show time in *ms (a block
+// before the show is a block's length before it) and true; live, false.
+bool offlineSoundBlockMs(double *ms);
 
 // The loop, around each display call of an offline run: false when the
 // run is over (the loop then returns).

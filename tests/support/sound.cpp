@@ -31,6 +31,7 @@ void reset(double noiseValue) {
   _gvol = 1.0f;
   _fo = 0;
   _fo_duration = 0;
+  for (StepAt &s : _stepsAt) s.frame = -1;
   ahSetAudioStream(nullptr, 0);
   _scripted = noiseValue;
   gl4dSetManualClock(GL_TRUE);
