@@ -65,20 +65,30 @@ static void defineRelief(void) {
 
 // The bee's body: one opaque black row over two opaque red ones.
 static const GLubyte rayure[12] = {0, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255};
-// The landscape's 128 x 128 tile, filled by fillDalle.
-static GLubyte dalle[128 * 128 * 4];
+// The landscape's tile, stated once: fillDalle fills the texture by this
+// rule, and perlin.fs, built with it (TILE_SIZE, TILE_FRAME,
+// TILE_CELL_ALPHA), takes its texels from it where it filters the tile
+// itself.
+enum { DALLE_SIZE = 128, DALLE_FRAME = 5, DALLE_CELL_ALPHA = 55 };
+static GLubyte dalle[DALLE_SIZE * DALLE_SIZE * 4];
 
-enum { DALLE_SIZE = 128 };
-
-// A black band five texels wide along the first rows and the first columns
-// of the tile, framing a translucent white cell: tiled, every cell is framed.
+// A black band DALLE_FRAME texels wide along the first rows and the first
+// columns of the tile, framing a translucent white cell: tiled, every cell
+// is framed.
 static void fillDalle(void) {
   for (int i = 0; i < DALLE_SIZE * DALLE_SIZE; ++i) {
-    const bool border = i <= 639 || i % DALLE_SIZE <= 4;
+    const bool border = i / DALLE_SIZE < DALLE_FRAME || i % DALLE_SIZE < DALLE_FRAME;
     GLubyte *t = &dalle[i * 4];
     t[0] = t[1] = t[2] = border ? 0 : 255;
-    t[3] = border ? 255 : 55;
+    t[3] = border ? 255 : DALLE_CELL_ALPHA;
   }
+}
+
+// The tile's rule for the shaders built from now on.
+static void defineTile(void) {
+  gl4duDefine("TILE_SIZE", std::to_string(DALLE_SIZE).c_str());
+  gl4duDefine("TILE_FRAME", std::to_string(DALLE_FRAME).c_str());
+  gl4duDefine("TILE_CELL_ALPHA", std::to_string(DALLE_CELL_ALPHA).c_str());
 }
 
 // Generates a texture and binds it to target with both filters and the wrap
@@ -138,8 +148,14 @@ void animationsInit(void) {
   if (!_texOut) _texOut = genTexture2D(GL_NEAREST, GL_CLAMP_TO_EDGE, W, H, nullptr);
 
   defineRelief();
+  defineTile();
+  // The bee's and the landscape's programs share perlin.fs, each built with
+  // only the paths of its own surface.
+  gl4duDefine("SURFACE", "SURFACE_BEE");
   _pId[0] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/perlin.fs", nullptr);
+  gl4duDefine("SURFACE", "SURFACE_GROUND");
   _pId[1] = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
+  gl4duDefine("SURFACE", nullptr);
   _pId[2] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/fond.fs", nullptr);
 
   gl4duGenMatrix(GL_FLOAT, "model");
