@@ -39,6 +39,10 @@ static GLuint _beeTex = 0, _colorsTex = 0, _gridTex = 0;
 // from each noise table, each octave twice as fine and half as high.
 static constexpr GLfloat kReliefAmplitude = 0.75f;
 static constexpr int kReliefOctavePairs = 2;
+// The ground fades into the backdrop from kGroundEdge units from the eye to
+// kGroundEnd, the grid's edge (perlin.fs: GROUND_EDGE, GROUND_END); nearer,
+// it is opaque, and fond filters the backdrop only where it can show.
+static constexpr GLfloat kGroundEdge = 44.0f, kGroundEnd = 63.0f;
 
 // How far the relief can lift or lower the grid for sy = 1. An octave never
 // exceeds 1 in size: its corner gradients' components are -1, 0 or 1, so a
@@ -51,13 +55,22 @@ static GLfloat reliefReach(void) {
   return static_cast<GLfloat>(kReliefAmplitude * sum * 1.001);
 }
 
-// The relief's constants for the shaders built from now on.
+// name as a GLSL float constant for the shaders built from now on.
+static void defineFloat(const char *name, GLfloat value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text - 3, value).ptr;
+  std::string literal(text, end);
+  if (literal.find_first_of(".e") == std::string::npos) literal += ".0";
+  gl4duDefine(name, literal.c_str());
+}
+
+// The relief's and the ground's fade's constants for the shaders built from
+// now on.
 static void defineRelief(void) {
-  char amplitude[32];
-  const auto end = std::to_chars(amplitude, amplitude + sizeof amplitude - 1, kReliefAmplitude).ptr;
-  *end = '\0';
-  gl4duDefine("RELIEF_AMPLITUDE", amplitude);
+  defineFloat("RELIEF_AMPLITUDE", kReliefAmplitude);
   gl4duDefine("RELIEF_OCTAVE_PAIRS", std::to_string(kReliefOctavePairs).c_str());
+  defineFloat("GROUND_EDGE", kGroundEdge);
+  defineFloat("GROUND_END", kGroundEnd);
 }
 // The bee's world position; y is up and it flies towards -z.
 [[maybe_unused]] static GLfloat _bee[3] = {0.0f, 0.1f, 0.0f};
@@ -553,10 +566,61 @@ static const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};  // its head
 // Wing-beat phase, radians: advanced by every bee_draw for the whole run.
 static GLfloat ang = 0.0f;
 
+// Rows [first, last) of the frame.
+struct FrameRows {
+  GLint first, last;
+};
+
+// The rows of the frame where the backdrop can show, seen from the camera of
+// "view" and "proj" over the landscape that grid_draw(gridX, sy, gridZ)
+// draws; all of them where that cannot be told. The landscape is opaque
+// nearer than kGroundEdge to the eye and lies between the planes -1 -+ the
+// relief's reach. A ray from an eye above it that falls to the lower plane
+// within kGroundEdge less a unit (the margin for the fragments' rounding)
+// meets the landscape before that, in the grid, where it is opaque: that
+// pixel is the landscape's whatever lies behind it. Along a row the ray's
+// fall over that distance is an affine function less a convex one, so a row
+// whose two end pixels are hidden is hidden throughout.
+static FrameRows backdropRows(GLfloat gridX, GLfloat sy, GLfloat gridZ) {
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const FrameRows all = {vp[1], vp[1] + vp[3]};
+  GLfloat v[16], p[16];
+  gl4duGetMatrixData("view", v);
+  gl4duGetMatrixData("proj", p);
+  // Only a frustum's projection: the ray of (x, y) in normalised device
+  // coordinates is ((x + p8) / p0, (y + p9) / p5, -1) in the eye's frame.
+  if (p[1] != 0.0f || p[3] != 0.0f || p[4] != 0.0f || p[7] != 0.0f || p[11] != -1.0f || p[12] != 0.0f ||
+      p[13] != 0.0f || p[15] != 0.0f)
+    return all;
+  // "view" is a rotation R and a translation: the eye is -R^T t, a ray d of
+  // the eye's frame is R^T d in the world.
+  double eye[3], lowest = -1.0 - std::fabs(sy) * reliefReach(), highest = -1.0 + std::fabs(sy) * reliefReach();
+  for (int i = 0; i < 3; ++i) eye[i] = -(v[4 * i] * v[12] + v[4 * i + 1] * v[13] + v[4 * i + 2] * v[14]);
+  const double reach = kGroundEdge - 1.0, grid = 64.0;
+  if (!(eye[1] > highest + 0.02) || std::fabs(eye[0] - gridX) + reach > grid || std::fabs(eye[2] - gridZ) + reach > grid)
+    return all;
+  const auto hidden = [&](double x, double y) {
+    const double c[3] = {(x + p[8]) / p[0], (y + p[9]) / p[5], -1.0};
+    double d[3];
+    for (int i = 0; i < 3; ++i) d[i] = v[4 * i] * c[0] + v[4 * i + 1] * c[1] + v[4 * i + 2] * c[2];
+    return d[1] < 0.0 && (eye[1] - lowest) * std::hypot(d[0], d[2]) <= reach * -d[1];
+  };
+  FrameRows shown = {all.last, all.first};
+  for (GLint row = 0; row < vp[3]; ++row) {
+    const double y = (row + 0.5) / vp[3] * 2.0 - 1.0;
+    if (hidden(1.0 / vp[2] - 1.0, y) && hidden(1.0 - 1.0 / vp[2], y)) continue;
+    shown.first = std::min(shown.first, vp[1] + row);
+    shown.last = vp[1] + row + 1;
+  }
+  return shown.first < shown.last ? shown : FrameRows{all.first, all.first};
+}
+
 // The backdrop: the hue ramp on a huge quad just inside the far plane, 990
 // beyond the bee, then softened. The rigs call it right after clearing, so
-// the filters see the backdrop alone.
-static void fond(double t) {
+// the filters see the backdrop alone; they compute only the rows where it
+// can show (all of them unless told).
+static void fond(double t, FrameRows shown = {0, -1}) {
   const GLuint p = _pId[2];
   glUseProgram(p);
   glUniform1i(uniformOf(p, "tex1"), 1);
@@ -577,9 +641,23 @@ static void fond(double t) {
   glActiveTexture(GL_TEXTURE0);
   glUniform1i(uniformOf(p, "tex1"), 0);
   const GLuint frame = frameTexture();
+  // Each filter computes the rows shown and what the filters after it read
+  // beyond them: the blur's reach, then the median's texel.
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const auto rowsAnd = [&](GLint more) {
+    if (shown.last < shown.first) return;
+    if (shown.last == shown.first) more = 0;
+    gl4dfSetRegion(vp[0], shown.first - more, vp[2], shown.last - shown.first + 2 * more);
+  };
+  const GLint blurReach = static_cast<GLint>(gl4dfBlurReach(21, 1));
+  rowsAnd(blurReach + 1);
   gl4dfScattering(frame, frame, 7, 3, 0, GL_FALSE);
+  rowsAnd(blurReach);
   gl4dfMedian(frame, frame, 1, GL_FALSE);
+  rowsAnd(0);
   gl4dfBlur(frame, frame, 21, 1, 0, GL_FALSE);
+  gl4dfSetRegion(0, 0, -1, -1);
 }
 
 // The landscape: the 512 x 512 grid, 128 units across, centred under the eye
@@ -755,7 +833,7 @@ static void beginWorldFrame(void) {
 
 // The three passes in their order; program 0 current afterwards.
 static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingBeat beat) {
-  fond(backdropTime);
+  fond(backdropTime, backdropRows(gridX, sy, gridZ));
   grid_draw(gridX, sy, gridZ);
   bee_draw(beat);
   glUseProgram(0);

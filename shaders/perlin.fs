@@ -37,10 +37,11 @@ out vec4 fragColor;
 const vec3 AMBIENT = vec3(0.1, 0.12, 0.22);  // a bluish sky
 const float FALLOFF = 0.015;    // light / (1 + FALLOFF * distance^2)
 const float STRIPES = 1.6;      // stripe periods per unit of the body's long axis
-const float GROUND_EDGE = 44.0; // the ground fades into the backdrop from here...
-const float GROUND_END = 63.0;  // ...to the grid's edge, in world units from the eye
 const float KNEE = 0.6;         // tone mapping leaves values below this alone
 const float GLOSS = 0.6, SHININESS = 40.0;  // the bee's highlights
+// The ground fades into the backdrop from GROUND_EDGE to GROUND_END (the
+// grid's edge), in world units from the eye: both defined by the program
+// that draws it, which filters the backdrop only where it can show.
 
 #ifdef HAS_GROUND
 // The tile, filtered anisotropically: the ground is seen at grazing angles.
