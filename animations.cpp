@@ -621,6 +621,19 @@ static FrameRows backdropRows(GLfloat gridX, GLfloat sy, GLfloat gridZ) {
 // the filters see the backdrop alone; they compute only the rows where it
 // can show (all of them unless told).
 static void fond(double t, FrameRows shown = {0, -1}) {
+  // Each step computes the rows shown and, beyond them, what the steps after
+  // it read: the blur's reach, the median's texel, the scattering's radius
+  // and a texel more for its rounding.
+  const bool partial = shown.last >= shown.first, none = shown.last == shown.first;
+  const GLint median = none ? 0 : static_cast<GLint>(gl4dfBlurReach(21, 1)), scatter = none ? 0 : median + 1,
+              drawn = none ? 0 : scatter + 7 + 1;
+  GLint vp[4], box[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  glGetIntegerv(GL_SCISSOR_BOX, box);
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  const auto rowsAnd = [&](GLint more) {
+    if (partial) gl4dfSetRegion(vp[0], shown.first - more, vp[2], shown.last - shown.first + 2 * more);
+  };
   const GLuint p = _pId[2];
   glUseProgram(p);
   glUniform1i(uniformOf(p, "tex1"), 1);
@@ -636,24 +649,22 @@ static void fond(double t, FrameRows shown = {0, -1}) {
   gl4duScalef(999.0f, 999.0f, 1.0f);
   gl4duSendMatrices();
   gl4duPopMatrix();
+  if (partial) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(vp[0], shown.first - drawn, vp[2], shown.last - shown.first + 2 * drawn);
+  }
   gl4dgDraw(_quad);
+  if (partial) {
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!scissor) glDisable(GL_SCISSOR_TEST);
+  }
   glBindTexture(GL_TEXTURE_1D, 0);
   glActiveTexture(GL_TEXTURE0);
   glUniform1i(uniformOf(p, "tex1"), 0);
   const GLuint frame = frameTexture();
-  // Each filter computes the rows shown and what the filters after it read
-  // beyond them: the blur's reach, then the median's texel.
-  GLint vp[4];
-  glGetIntegerv(GL_VIEWPORT, vp);
-  const auto rowsAnd = [&](GLint more) {
-    if (shown.last < shown.first) return;
-    if (shown.last == shown.first) more = 0;
-    gl4dfSetRegion(vp[0], shown.first - more, vp[2], shown.last - shown.first + 2 * more);
-  };
-  const GLint blurReach = static_cast<GLint>(gl4dfBlurReach(21, 1));
-  rowsAnd(blurReach + 1);
+  rowsAnd(scatter);
   gl4dfScattering(frame, frame, 7, 3, 0, GL_FALSE);
-  rowsAnd(blurReach);
+  rowsAnd(median);
   gl4dfMedian(frame, frame, 1, GL_FALSE);
   rowsAnd(0);
   gl4dfBlur(frame, frame, 21, 1, 0, GL_FALSE);
