@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "audioHelper.h"
 #include "noise.h"
@@ -32,6 +33,14 @@ static GLuint _pId[3] = {0, 0, 0};
 static GLuint _texOut = 0;
 // The bee's stripes, the backdrop's hue ramp, the landscape's tile.
 static GLuint _beeTex = 0, _colorsTex = 0, _gridTex = 0;
+// The ground of a transition's first scene, kept for its second (drawGround).
+struct KeptGround {
+  GLuint fbo = 0, colour = 0, depth = 0, from = 0;  // from: the frame texture it was kept from
+  GLsizei w = 0, h = 0;
+  GLint depthFormat = 0;
+  std::vector<GLfloat> world;  // what the ground's pixels depend on; empty: nothing kept
+};
+static KeptGround _kept;
 
 // The landscape's relief (perlin.vs), stated here once: the shader is built
 // with both (RELIEF_AMPLITUDE, RELIEF_OCTAVE_PAIRS) and grid_draw's culling
@@ -144,6 +153,12 @@ static void _quit(void) {
       *t = 0;
     }
   freeNoiseTextures();
+  if (_kept.fbo) {
+    glDeleteFramebuffers(1, &_kept.fbo);
+    glDeleteRenderbuffers(1, &_kept.colour);
+    glDeleteRenderbuffers(1, &_kept.depth);
+  }
+  _kept = KeptGround{};
 }
 
 void animationsInit(void) {
@@ -722,6 +737,114 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   if (!blend) glDisable(GL_BLEND);
 }
 
+/* The ground drawn once for the two scenes of a cross-fade that show the
+ * same world (bee2 and bee3, bee5 to bee7: one rig, one camera, one moment).
+ * Outside the rows where the backdrop shows, the frame after grid_draw is
+ * the ground's alone: kept from the first scene's frame (a transition's,
+ * not the manager's), colour and depth, it is the second scene's too. In
+ * those rows its backdrop has a scattering of its own, so there fond draws
+ * it and the ground is drawn over it again. */
+
+
+// The internal format of the bound framebuffer's depth; 0 where it has none.
+static GLint depthFormat(void) {
+  GLint type = GL_NONE, name = 0, format = 0;
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &name);
+  if (type == GL_RENDERBUFFER) {
+    GLint bound = 0;
+    glGetIntegerv(GL_RENDERBUFFER_BINDING, &bound);
+    glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(name));
+    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &format);
+    glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(bound));
+  }
+  return format;
+}
+
+// Everything the ground's pixels depend on: the camera, the frame, the
+// landscape's arguments and program, its lights, face culling.
+static std::vector<GLfloat> groundWorld(GLfloat x, GLfloat sy, GLfloat z) {
+  std::vector<GLfloat> w(16 + 16 + 4 + 3 + 16 + 16 + 4);
+  gl4duGetMatrixData("view", &w[0]);
+  gl4duGetMatrixData("proj", &w[16]);
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const GLfloat rest[7] = {GLfloat(vp[0]), GLfloat(vp[1]), GLfloat(vp[2]), GLfloat(vp[3]), x, sy, z};
+  std::copy(rest, rest + 7, &w[32]);
+  const GLuint p = _pId[1];
+  for (int i = 0; i < 4; ++i) {
+    glGetUniformfv(p, uniformOf(p, ("Lp[" + std::to_string(i) + "]").c_str()), &w[39 + 4 * i]);
+    glGetUniformfv(p, uniformOf(p, ("Lc[" + std::to_string(i) + "]").c_str()), &w[55 + 4 * i]);
+  }
+  GLint lights = 0;
+  glGetUniformiv(p, uniformOf(p, "nbL"), &lights);
+  const GLfloat last[4] = {GLfloat(p), GLfloat(lights), GLfloat(glIsEnabled(GL_CULL_FACE)), GLfloat(depthFormat())};
+  std::copy(last, last + 4, &w[71]);
+  return w;
+}
+
+// Copies the rows of the bound framebuffer's viewport outside shown, colour
+// and depth, from the framebuffer read to the one drawn.
+static void copyOutside(GLuint read, GLuint draw, const GLint vp[4], FrameRows shown) {
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw);
+  const GLint rows[2][2] = {{vp[1], shown.first}, {shown.last, vp[1] + vp[3]}};
+  for (const auto &r : rows)
+    if (r[1] > r[0])
+      glBlitFramebuffer(vp[0], r[0], vp[0] + vp[2], r[1], vp[0], r[0], vp[0] + vp[2], r[1],
+                        GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+}
+
+// grid_draw, or, for the world kept, its rows outside shown from the kept
+// frame and the ground drawn over the backdrop in the rows shown.
+static void drawGround(GLfloat x, GLfloat sy, GLfloat z, FrameRows shown) {
+  GLint vp[4], frame = 0;
+  glGetIntegerv(GL_VIEWPORT, vp);
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &frame);
+  const GLuint texture = frameTexture();
+  const bool some = shown.last >= shown.first && (shown.first > vp[1] || shown.last < vp[1] + vp[3]);
+  std::vector<GLfloat> world = some ? groundWorld(x, sy, z) : std::vector<GLfloat>();
+  if (!some || world.back() == 0.0f) {
+    grid_draw(x, sy, z);
+    return;
+  }
+  if (world == _kept.world && texture != _kept.from) {
+    copyOutside(_kept.fbo, static_cast<GLuint>(frame), vp, shown);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame));
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(vp[0], shown.first, vp[2], shown.last - shown.first);
+    grid_draw(x, sy, z);
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!scissor) glDisable(GL_SCISSOR_TEST);
+    return;
+  }
+  grid_draw(x, sy, z);
+  if (texture == gl4dhGetColorTexture()) return;
+  const GLsizei w = vp[0] + vp[2], h = vp[1] + vp[3];
+  if (_kept.w != w || _kept.h != h || _kept.depthFormat != GLint(world.back())) {
+    if (!_kept.fbo) glGenFramebuffers(1, &_kept.fbo);
+    if (!_kept.colour) glGenRenderbuffers(1, &_kept.colour), glGenRenderbuffers(1, &_kept.depth);
+    GLint bound = 0;
+    glGetIntegerv(GL_RENDERBUFFER_BINDING, &bound);
+    glBindRenderbuffer(GL_RENDERBUFFER, _kept.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, _kept.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, static_cast<GLenum>(world.back()), w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(bound));
+    glBindFramebuffer(GL_FRAMEBUFFER, _kept.fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, _kept.colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, _kept.depth);
+    _kept.w = w, _kept.h = h, _kept.depthFormat = GLint(world.back());
+  }
+  copyOutside(static_cast<GLuint>(frame), _kept.fbo, vp, shown);
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame));
+  _kept.world = std::move(world);
+  _kept.from = texture;
+}
+
 // A sphere of the bee, in the bee's frame: raised by y and moved forward by
 // z, scaled by (sx, sy, sz), in colour c.
 static void spherePart(GLfloat y, GLfloat z, GLfloat sx, GLfloat sy, GLfloat sz, const GLfloat *c) {
@@ -844,8 +967,9 @@ static void beginWorldFrame(void) {
 
 // The three passes in their order; program 0 current afterwards.
 static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingBeat beat) {
-  fond(backdropTime, backdropRows(gridX, sy, gridZ));
-  grid_draw(gridX, sy, gridZ);
+  const FrameRows shown = backdropRows(gridX, sy, gridZ);
+  fond(backdropTime, shown);
+  drawGround(gridX, sy, gridZ, shown);
   bee_draw(beat);
   glUseProgram(0);
 }

@@ -148,6 +148,25 @@ TEST_F(Bee, CullingAndTheBackdropsRowsChangeNoPixel) {
   }
 }
 
+// A cross-fade's second scene of the same world, at the same moment, into
+// another frame, takes the first's ground where no backdrop shows: it is
+// what that scene draws alone, its own scattering of the backdrop included.
+TEST_F(Bee, TheSecondSceneOfOneWorldIsWhatItDrawsAlone) {
+  hf::Frame other(FW, FH);
+  const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
+  for (const GLfloat *p : {zero, high}) {
+    const auto draw = [&](hf::Frame &into) {
+      hf::clockAt(origin, 8), into.bind(), hf::world::wingPhase() = 0, hf::world::bee()[1] = p[3] ? 2.6f : 0.1f;
+      p[3] ? hf::world::subbeeY(p) : hf::world::subbeeX(p);
+      return into.read();
+    };
+    gl4duClean(GL4DU_FILTERS), draw(other);
+    const hf::Picture alone = draw(other);  // the second pattern, drawn whole into the frame kept from
+    gl4duClean(GL4DU_FILTERS), draw(other);
+    EXPECT_EQ(changed(alone, draw(*frame), 0), 0) << (p[3] ? "relief" : "flat");
+  }
+}
+
 // The far ground at grazing angles through llvmpipe's anisotropic sampler and the shader's footprint.
 TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
   GLuint &landscapeProgram = hf::world::program(1);
