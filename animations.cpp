@@ -3,6 +3,7 @@
 // opening scenes, and the bee world.
 #include "animations.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cmath>
@@ -501,40 +502,322 @@ void rouge(int state) {
   }
 }
 
-static constexpr int kTracePasses = 21;
+/* The trace. Its picture was made by 21 passes a 60 Hz step: each drew the
+ * feedback faded by kTraceKeep, with the spot mixed in at its point, c = s C +
+ * (1 - s) keep F, then blurred it back into the feedback. Here any span of
+ * time is computed at once, in closed form: the blurs of the passes compose
+ * into one Gaussian of the summed variance, the fades into one product, and
+ * each pass adds a deposit, s (C - keep F), whose light then only blurs and
+ * fades. A deposit is drawn as the Gaussian of its mass, mean and covariance,
+ * which tex.fs computes from the light already under its spot: the earlier
+ * deposits of the span in closed form, the previous picture by sampling it. So
+ * the trail saturates under the point as the passes' mixing did, and the
+ * picture at a moment is the same at any frame rate. */
+static constexpr int kTracePasses = 21;          // a 60 Hz step
+static constexpr float kTraceKeep = 0.9989f;     // light a pass keeps
+static constexpr float kTraceTint = 0.2f;        // red and blue a pass keeps
+static constexpr float kPassVariance = 32.0f / 9.0f;  // a pass's blur, pixels^2: radius 4, 2 iterations
+static constexpr float kSpotSigma = 0.005f;      // frame heights
+static constexpr int kMaxDeposits = 64;          // a longer span groups its passes
+// The passes' blur spread light past the frame's edges and back, as a
+// mirror does: the picture is blurred with its edges mirrored out this far
+// (3 sigmas of the blur of 3 steps).
+static constexpr int kTraceMargin = 48;
 
-// Sweeps one frame of the trace: kTracePasses spots along the segment from
-// last frame's point to this one's, each drawn over the feedback texture and
-// blurred back into it.
+// The trace's own objects: its picture (float, so that the slow fade holds
+// exactly), the picture with its mirrored margins and its blurred copy, the
+// light under each spot and the deposits drawn (kMaxDeposits x 2 and x 4), a
+// framebuffer to draw them, and the programs of its passes (tex.fs with
+// TRACE_PASS 1 to 4: the deposits drawn, the light under the spots, the
+// deposits, the margins).
+static GLuint _traceLight = 0, _tracePadded = 0, _traceBlurred = 0, _traceUnder = 0, _traceDeposits = 0;
+static GLuint _traceFbo = 0, _traceProgs[4] = {0, 0, 0, 0};
+enum { TRACE_DRAW, TRACE_UNDER, TRACE_DEPOSITS, TRACE_MIRROR };
+static GLsizei _traceW = 0, _traceH = 0;
+
+static GLuint genFloatTexture(GLint filter, GLint wrap, GLsizei w, GLsizei h) {
+  const GLuint id = genTexture(GL_TEXTURE_2D, filter, wrap);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, w, h, 0, GL_RGBA, GL_FLOAT, nullptr);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return id;
+}
+
+static void freeTrace(void) {
+  GLuint textures[] = {_traceLight, _tracePadded, _traceBlurred, _traceUnder, _traceDeposits};
+  if (_traceLight) glDeleteTextures(5, textures);
+  if (_traceFbo) glDeleteFramebuffers(1, &_traceFbo);
+  _traceLight = _tracePadded = _traceBlurred = _traceUnder = _traceDeposits = _traceFbo = 0;
+  _traceW = _traceH = 0;
+}
+
+// Draws the next passes into target through the trace's framebuffer, or,
+// for target 0, into both textures attached already.
+static void traceTarget(GLuint target, GLsizei w, GLsizei h) {
+  const GLenum both[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+  glBindFramebuffer(GL_FRAMEBUFFER, _traceFbo);
+  if (target) {
+    attachFrame(target);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, 0, 0);
+  }
+  glDrawBuffers(target ? 1 : 2, both);
+  glViewport(0, 0, w, h);
+}
+
+// Black (opaque) textures.
+static void clearTrace(void) {
+  GLint fbo = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &fbo);
+  for (GLuint t : {_traceLight, _tracePadded, _traceBlurred, _traceUnder, _traceDeposits}) {
+    traceTarget(t, 1, 1);
+    clearTo(0.0f, 0.0f, 0.0f);
+  }
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(fbo));
+}
+
+// The objects for frames of the viewport's size, made before the first frame
+// (with the float temporaries of the blur: one blur now).
+static void makeTrace(void) {
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  if (_traceLight && _traceW == vp[2] && _traceH == vp[3]) return;
+  freeTrace();
+  _traceW = vp[2], _traceH = vp[3];
+  const GLsizei pw = _traceW + 2 * kTraceMargin, ph = _traceH + 2 * kTraceMargin;
+  _traceLight = genFloatTexture(GL_LINEAR, GL_MIRRORED_REPEAT, _traceW, _traceH);
+  _tracePadded = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
+  _traceBlurred = genFloatTexture(GL_LINEAR, GL_CLAMP_TO_EDGE, pw, ph);
+  _traceUnder = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 2);
+  _traceDeposits = genFloatTexture(GL_NEAREST, GL_CLAMP_TO_EDGE, kMaxDeposits, 4);
+  glGenFramebuffers(1, &_traceFbo);
+  clearTrace();
+  gl4duDefine("TRACE_MAX_DEPOSITS", std::to_string(kMaxDeposits).c_str());
+  for (int i = 0; i < 4; ++i)
+    if (!_traceProgs[i]) {
+      gl4duDefine("TRACE_PASS", std::to_string(i + 1).c_str());
+      _traceProgs[i] = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/tex.fs", nullptr);
+    }
+  gl4duDefine("TRACE_PASS", nullptr);
+  gl4duDefine("TRACE_MAX_DEPOSITS", nullptr);
+  gl4dfBlurSigma(_tracePadded, _traceBlurred, std::sqrt(kTracePasses * kPassVariance), GL_FALSE);
+}
+
+// The passes of a span of the scene's own time, on a grid of kTracePasses a
+// 60 Hz step: those after the span's start, up to its end. Pass k of the span
+// (1 to count) is `k` passes after its start at 60 fps, and its spot stands
+// k / passes of the way from the last point to this one.
+struct TraceSpan {
+  double passes;  // the span's length, in passes (21 for a 60 Hz step)
+  double first;   // passes from the span's start to its first pass
+  int count;      // passes in the span
+};
+
+static TraceSpan traceSpan(const SceneClock &clock) {
+  const GL4DHtimes times = gl4dhGetTimes(beep);  // own time in double: whole passes stay whole
+  const double rate = kTracePasses, passes = rate * static_cast<double>(clock.steps);
+  const double end = rate * GL4DH_STEPS_PER_SECOND * (std::max(times.now, times.start) - times.start) / 1000.0;
+  // A pass on the frame's time is in its span, whatever the rounding.
+  const double last = std::floor(end + 1e-6), before = std::floor(end - passes + 1e-6);
+  return {passes, before + 1.0 - (end - passes), static_cast<int>(last - before)};
+}
+
+// The span's spots: at most kMaxDeposits, so that a longer span groups its
+// older passes (half the spots, each standing for `group` passes) and keeps
+// its newest one by one. In pixels: where the point was at the span's
+// start and its step a pass; in passes since the span's start: the middle
+// of the first group, the first single pass. They are drawn together where
+// they look as one: the newest alone (the spot as it shows), and from it
+// back a spot joins those drawn with it while their stretch of the path is
+// at most half the width of the newest of them (the spot blurred by the
+// passes after it); draw[k] is the first spot of the k-th drawn.
+struct TracePath {
+  GLfloat x0, y0, dx, dy;
+  double group, a0, a1;
+  int spots, grouped, drawn = 0;
+  GLint draw[kMaxDeposits + 1] = {};
+  double passesAt(int j) const { return j < grouped ? a0 + j * group : a1 + (j - grouped); }
+  double groupOf(int j) const { return j < grouped ? group : 1.0; }
+};
+
+static TracePath tracePath(const TraceSpan &span, float px, float py, float x, float y) {
+  const GLfloat w = static_cast<GLfloat>(_traceW), h = static_cast<GLfloat>(_traceH);
+  const double perPass = span.passes > 0.0 ? 1.0 / span.passes : 0.0;
+  const int grouped = span.count > kMaxDeposits ? kMaxDeposits / 2 : 0;
+  const int singles = std::min(span.count, kMaxDeposits) - grouped;
+  const double group = grouped ? static_cast<double>(span.count - singles) / grouped : 1.0;
+  TracePath path{px * w, py * h, static_cast<GLfloat>((x - px) * w * perPass), static_cast<GLfloat>((y - py) * h * perPass),
+                 group, span.first + 0.5 * (group - 1.0), span.first + (span.count - singles), grouped + singles, grouped};
+  const double step = std::hypot(path.dx, path.dy), spotVar = std::pow(kSpotSigma * _traceH, 2.0);
+  GLint firsts[kMaxDeposits];
+  for (int end = path.spots; end > 0; ++path.drawn) {
+    const double newest = path.passesAt(end - 1);
+    const double half = 0.5 * std::sqrt(spotVar + (span.passes - newest) * kPassVariance);
+    int first = end - 1;
+    while (first > 0 && end < path.spots && (newest - path.passesAt(first - 1) + 0.5 * path.groupOf(first - 1)) * step <= half) --first;
+    firsts[path.drawn] = first, end = first;
+  }
+  for (int k = 0; k < path.drawn; ++k) path.draw[k] = firsts[path.drawn - 1 - k];
+  path.draw[path.drawn] = path.spots;
+  return path;
+}
+
+static void setTraceUniforms(GLuint prog, const TraceSpan &span, const TracePath &path) {
+  const GLfloat spotSigma = kSpotSigma * static_cast<GLfloat>(_traceH);
+  auto uniform = [prog](const char *name) { return glGetUniformLocation(prog, name); };
+  glUseProgram(prog);
+  glUniform2f(uniform("from"), path.x0, path.y0);
+  glUniform2f(uniform("passStep"), path.dx, path.dy);
+  glUniform1f(uniform("group"), static_cast<GLfloat>(path.group));
+  glUniform1f(uniform("a0"), static_cast<GLfloat>(path.a0));
+  glUniform1f(uniform("a1"), static_cast<GLfloat>(path.a1));
+  glUniform1f(uniform("span"), static_cast<GLfloat>(span.passes));
+  glUniform1i(uniform("spots"), path.spots);
+  glUniform1i(uniform("grouped"), path.grouped);
+  glUniform1i(uniform("drawn"), path.drawn);
+  glUniform1iv(uniform("drawFirst"), path.drawn + 1, path.draw);
+  glUniform1f(uniform("spotVar"), spotSigma * spotSigma);
+  glUniform1f(uniform("passVar"), kPassVariance);
+  glUniform1f(uniform("passKeep"), kTraceKeep);
+  glUniform4f(uniform("color"), kTraceTint, 1.0f, kTraceTint, 1.0f);
+  glUniform1i(uniform("margin"), kTraceMargin);
+  glUniform1i(uniform("tx"), 0);
+  glUniform1i(uniform("aux"), 1);
+}
+
+// One pass of prog (current) from tex (and aux on unit 1) into target, or
+// into the frame and the trace's picture when target is 0.
+static void tracePass(GLuint tex, GLuint aux, GLuint target, GLsizei w, GLsizei h) {
+  traceTarget(target, w, h);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, aux);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, tex);
+  gl4dgDraw(_quad);
+}
+
+// How far from its spot a deposit's light shows: within 3 spot sigmas of
+// its spot, spread by at most 3 (tex.fs bounds them), by its group's stretch
+// of the path and by the spots drawn with it (at most half the width of the
+// newest), then blurred by the span; 3.5 standard deviations of that (a
+// 500th of a deposit's height).
+static double traceReach(const TraceSpan &span, const TracePath &path) {
+  const double spotVar = std::pow(kSpotSigma * _traceH, 2.0), blur = (span.passes + 1.0) * kPassVariance;
+  const double stretch = (path.group * path.group - 1.0) / 12.0 * (path.dx * path.dx + path.dy * path.dy);
+  return 3.0 * std::sqrt(spotVar) + 3.5 * std::sqrt(9.0 * spotVar + blur + stretch + 0.25 * (spotVar + blur));
+}
+
+// Sends "pm" mapping _quad onto the rectangle around the path of the drawn
+// Gaussians first to end - 1, as far as their light reaches.
+static void sendPathRectangle(const TracePath &path, double reach, int first, int end) {
+  const int a = path.draw[first], b = path.draw[end] - 1;
+  const double from = path.passesAt(a) - 0.5 * path.groupOf(a), to = path.passesAt(b) + 0.5 * path.groupOf(b);
+  const double ax = path.dx * (to - from), ay = path.dy * (to - from);
+  const double length = std::hypot(ax, ay);
+  const double ux = length > 0.0 ? ax / length : 1.0, uy = length > 0.0 ? ay / length : 0.0;
+  const double along = 0.5 * length + reach, sx = 2.0 / _traceW, sy = 2.0 / _traceH;
+  const double cx = path.x0 + path.dx * from + 0.5 * ax, cy = path.y0 + path.dy * from + 0.5 * ay;
+  const GLfloat pm[16] = {static_cast<GLfloat>(along * ux * sx), static_cast<GLfloat>(along * uy * sy), 0.0f, 0.0f,
+                          static_cast<GLfloat>(-reach * uy * sx), static_cast<GLfloat>(reach * ux * sy), 0.0f, 0.0f,
+                          0.0f, 0.0f, 1.0f, 0.0f,
+                          static_cast<GLfloat>(cx * sx - 1.0), static_cast<GLfloat>(cy * sy - 1.0), 0.0f, 1.0f};
+  glUniformMatrix4fv(glGetUniformLocation(_traceProgs[TRACE_DRAW], "pm"), 1, GL_FALSE, pm);
+  glUniform2i(glGetUniformLocation(_traceProgs[TRACE_DRAW], "chunk"), first, end);
+}
+
+// Draws the drawn Gaussians a few at a time, each few over its own stretch
+// of the path: those within half the reach of the first of them (at the
+// sweep's wrap or a jump of the sound the spots stand far apart, and one
+// rectangle over all of them would make every pixel of a band across the
+// frame sum them all).
+static void drawDeposits(const TraceSpan &span, const TracePath &path) {
+  const double reach = traceReach(span, path), step = std::hypot(path.dx, path.dy);
+  for (int first = 0, end = 1; first < path.drawn; first = end++) {
+    const double start = path.passesAt(path.draw[first]);
+    while (end < path.drawn && (path.passesAt(path.draw[end]) - start) * step <= 0.5 * reach) ++end;
+    sendPathRectangle(path, reach, first, end);
+    tracePass(_traceBlurred, _traceDeposits, 0, _traceW, _traceH);
+  }
+}
+
+// Advances the trace over the frame's span, from the last point (px, py) to
+// (x, y), and shows it in the frame: its light under the spots, the
+// deposits, the previous picture blurred over the span and kept, and the
+// deposits added, written to the frame and to the trace's picture at once.
+static void drawTrace(const SceneClock &clock, float px, float py, float x, float y) {
+  const TraceSpan span = traceSpan(clock);
+  const TracePath path = tracePath(span, px, py, x, y);
+  const GLuint frame = frameTexture();
+  GLint fbo = 0, vp[4];
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &fbo);
+  glGetIntegerv(GL_VIEWPORT, vp);
+
+  for (GLuint prog : _traceProgs) setTraceUniforms(prog, span, path), sendFullScreenMatrices();
+  if (path.spots > 0) {
+    glUseProgram(_traceProgs[TRACE_UNDER]);
+    tracePass(_traceLight, 0, _traceUnder, path.spots, 2);
+    glUseProgram(_traceProgs[TRACE_DEPOSITS]);
+    tracePass(_traceLight, _traceUnder, _traceDeposits, path.drawn, 4);
+  }
+  const GLsizei pw = _traceW + 2 * kTraceMargin, ph = _traceH + 2 * kTraceMargin;
+  glUseProgram(_traceProgs[TRACE_MIRROR]);
+  tracePass(_traceLight, 0, _tracePadded, pw, ph);
+  gl4dfBlurSigma(_tracePadded, _traceBlurred, static_cast<GLfloat>(std::sqrt(span.passes * kPassVariance)), GL_FALSE);
+  glBindFramebuffer(GL_FRAMEBUFFER, _traceFbo);
+  attachFrame(frame);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, _traceLight, 0);
+  // The previous picture's share at the span's end: the fades and tints of
+  // its passes; the quad stretched over the margins, so that the frame
+  // takes the blurred picture's middle.
+  const double keep = std::pow(static_cast<double>(kTraceKeep), span.passes);
+  const double tint = std::pow(static_cast<double>(kTraceTint), span.passes);
+  const GLfloat kept[4] = {static_cast<GLfloat>(keep * tint), static_cast<GLfloat>(keep),
+                           static_cast<GLfloat>(keep * tint), 1.0f};
+  useTexProgram(_traceBlurred, kept, 1, 0);
+  gl4duBindMatrix("pm");
+  gl4duPushMatrix();
+  gl4duLoadIdentityf();
+  gl4duScalef(static_cast<GLfloat>(pw) / _traceW, static_cast<GLfloat>(ph) / _traceH, 1.0f);
+  gl4duSendMatrices();
+  gl4duPopMatrix();
+  tracePass(_traceBlurred, 0, 0, _traceW, _traceH);
+  if (path.spots > 0) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glUseProgram(_traceProgs[TRACE_DRAW]);
+    drawDeposits(span, path);
+    glDisable(GL_BLEND);
+  }
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  attachFrame(0);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT1, GL_TEXTURE_2D, 0, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(fbo));
+  glViewport(vp[0], vp[1], vp[2], vp[3]);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glUseProgram(0);
+}
+
+// The point sweeps across the frame once every 2.2 s of the scene's own
+// time, at the sound's height; the trace follows it from where it was.
 static void drawBeep(float height, float &px, float &py, int &ft) {
-  const GLfloat green[4] = {0.2f, 1.0f, 0.2f, 1.0f};
+  const SceneClock clock = sceneClock(beep);
   const PassState was = rememberPassState();
+  makeTrace();
   if (ft) {
     ahSetStep(2);
-    clearTo(0.0f, 0.0f, 0.0f);
-    gl4dfConvTex2Tex(frameTexture(), _texOut, GL_FALSE);  // an opaque black feedback to start from
+    clearTrace();  // an opaque black feedback to start from
     ft = 0;
   }
-  float x = sceneClock(beep).t() / 2.2f;
+  float x = clock.t() / 2.2f;
   while (x > 1.0f) x -= 1.0f;
   const float y = height * 0.5f + 0.5f;
 
-  clearTo(0.0f, 0.0f, 0.0f);
-  beginPass(was);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  useTexProgram(_texOut, green, 1, 1);
-  sendFullScreenMatrices();
-  const GLuint frame = frameTexture();
-  for (int i = 0; i < kTracePasses; ++i) {
-    const float c = static_cast<float>(i) / static_cast<float>(kTracePasses - 1);
-    setSpot(px * (1.0f - c) + x * c, py * (1.0f - c) + y * c);
-    gl4dgDraw(_quad);
-    gl4dfBlur(frame, _texOut, 4, 2, 0, GL_FALSE);
-  }
-  glUniform1i(glGetUniformLocation(_texProgId, "colorize"), 0);
-  glUniform1i(glGetUniformLocation(_texProgId, "beep"), 0);
-  glUseProgram(0);
-  endPass(was);
+  if (was.depth) glDisable(GL_DEPTH_TEST);
+  if (was.blend) glDisable(GL_BLEND);
+  drawTrace(clock, px, py, x, y);
+  if (was.depth) glEnable(GL_DEPTH_TEST);
+  if (was.blend) glEnable(GL_BLEND);
   px = x;
   py = y;
 }
@@ -546,7 +829,12 @@ void beep(int state) {
   static int ft = 1;
   switch (state) {
     case 0:
+      makeTrace();
+      return;
     case 3:
+      // Freed, the trace starts afresh if drawn again.
+      freeTrace();
+      px = 0.0f, py = 0.5f, ft = 1;
       return;
     case 1:
       height.store(ahAverage() / 300.0f, std::memory_order_relaxed);
@@ -578,8 +866,13 @@ static void restoreSwitches(PassState was) {
 
 static const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // the bee's body, under its stripes
 static const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};  // its head
-// Wing-beat phase, radians: advanced by every bee_draw for the whole run.
-static GLfloat ang = 0.0f;
+// The wings' phase, radians, after the last wing, for the whole run, and
+// the phase the first wing of that bee took. Kept in double: grown to
+// thousands of radians in single precision, the phase's rounding alone
+// would turn the wings by degrees, and differently at every frame rate.
+static struct {
+  double ang = 0.0, first = 0.0;
+} wings;
 
 // Rows [first, last) of the frame.
 struct FrameRows {
@@ -857,21 +1150,15 @@ static void spherePart(GLfloat y, GLfloat z, GLfloat sx, GLfloat sy, GLfloat sz,
   gl4dgDraw(_sphere);
 }
 
-// How the wings move on in one bee_draw: each wing's phase by advance over
-// the frame (the beat's steps over the frame's 60 Hz steps), the second
-// wing leading the first by lead (one step's beat).
-struct WingBeat {
-  GLfloat advance, lead;
+struct WingPhases {
+  double first, second;
 };
-
-// A beat of da per wing and 60 Hz step, over the steps a frame covers.
-static WingBeat steadyBeat(GLfloat da, float steps) { return {da * steps, da}; }
 
 // One wing: amplitude a degrees about the body's long axis, on side s, at
 // phase phase.
-static void wing(GLfloat a, GLfloat s, GLfloat phase) {
+static void wing(GLfloat a, GLfloat s, double phase) {
   gl4duPushMatrix();
-  gl4duRotatef(static_cast<GLfloat>(a * std::sin(static_cast<double>(phase))), 0.0f, 0.0f, 1.0f);
+  gl4duRotatef(static_cast<GLfloat>(a * std::sin(phase)), 0.0f, 0.0f, 1.0f);
   gl4duTranslatef(s * -0.3f, 0.08f, 0.0f);
   gl4duRotatef(-10.0f, 1.0f, 0.0f, 0.0f);
   gl4duScalef(0.3f, 0.2f, 0.1f);
@@ -884,9 +1171,9 @@ static void wing(GLfloat a, GLfloat s, GLfloat phase) {
   glEnable(GL_CULL_FACE);
 }
 
-// The bee at _bee, head towards -z: striped body, black head, two wings
-// whose phases move on by the beat. Leaves face culling on.
-static void bee_draw(WingBeat beat) {
+// The bee at _bee, head towards -z: striped body, black head, two wings at
+// their phases. Leaves face culling on.
+static void bee_draw(WingPhases phases) {
   const GLuint p = _pId[0];
   glUseProgram(p);
   glUniform1i(uniformOf(p, "corps"), 2);
@@ -903,11 +1190,8 @@ static void bee_draw(WingBeat beat) {
   // The body, stretched along the bee's axis, then the head before it.
   spherePart(0.0f, 0.0f, 0.12f, 0.12f, 0.4f, white);
   spherePart(0.05f, 0.48f, 0.1f, 0.1f, 0.1f, black);
-  // At 60 fps advance equals lead and this is ang += lead before each wing.
-  const GLfloat first = (ang + (2.0f * beat.advance - 2.0f * beat.lead)) + beat.lead;
-  ang = first + beat.lead;
-  wing(-30.0f, -1.0f, first);
-  wing(30.0f, 1.0f, ang);
+  wing(-30.0f, -1.0f, phases.first);
+  wing(30.0f, 1.0f, phases.second);
 
   gl4duPopMatrix();
   glUniform1i(uniformOf(p, "corps"), 0);
@@ -966,67 +1250,181 @@ static void beginWorldFrame(void) {
 }
 
 // The three passes in their order; program 0 current afterwards.
-static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingBeat beat) {
+static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingPhases wings) {
   const FrameRows shown = backdropRows(gridX, sy, gridZ);
   fond(backdropTime, shown);
   drawGround(gridX, sy, gridZ, shown);
-  bee_draw(beat);
+  bee_draw(wings);
   glUseProgram(0);
+}
+
+/* The bee world's motion. What the bee scenes move — the bee, the wings'
+ * phase, the opening camera, bee4's climb — moves by the 60 Hz steps of
+ * show time: each step by the scenes of the row playing at that step, in
+ * their drawing order, each from its start on. A frame first takes the
+ * steps since the show's last frame, whatever rows they fall in (a slow
+ * frame covers steps of rows it never drew); each scene it draws then takes
+ * its part of the frame's own step as it draws. At 60 fps a frame is one
+ * step and every scene moves what it always moved in its frame. */
+
+// The rigs' clocks: each starts with the first scene that draws through it;
+// last is where it has moved the bee to, so that two scenes of one
+// cross-fade move it once between them.
+struct RigClock {
+  GLfloat start = -1.0f, last = 0.0f;
+};
+static RigClock rigX, rigY;  // bee2, bee3, bee4; bee5, bee6, bee7
+
+// The opening flight's camera (eye offset from the bee, then up vector; -10
+// marks the set-up to come) and the bee's speed in its last phase.
+enum { RCAM_SIZE = 6 };
+static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
+static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
+static GLfloat ve4 = 0.0f;
+
+// bee4's base: the bee where the climb started, carried on by the rig.
+static struct {
+  bool taken = false;
+  GLfloat b[3] = {0.0f, 0.0f, 0.0f};
+} climbBase;
+
+static constexpr GLfloat kChaseBeat = 1.085f;
+
+// A rig moves the bee on at 4.95 units a second from its start.
+static void rigMove(RigClock &rig, GLfloat start, GLfloat now) {
+  if (rig.start < 0.0f) rig.start = rig.last = start;
+  const GLfloat dt = now - rig.last;
+  rig.last = now;
+  _bee[2] = _bee[2] - 4.95f * dt;
+}
+
+static GLfloat takeOffBeat(GLfloat t);
+static void openingMove(GLfloat t, GLfloat stepT, const StepPart &part);
+
+// The climb's lift of the bee over its base, surge ahead of it, and the eye
+// above and behind it, at bee4's time t.
+struct Climb {
+  GLfloat lift, surge, eyeUp, eyeBack;
+};
+static Climb climbAt(GLfloat t);
+
+// One scene's part of a step: what it moves, and the phases its bee's wings
+// take (two beats of the scene's a step, one before each wing). What moves
+// smoothly takes the part's end, t; what changes by the step, its end.
+static WingPhases moveScene(GL4DHscene scene, GLfloat start, const StepPart &part) {
+  if (!scene) return {wings.first, wings.ang};
+  const GLfloat now = showSeconds(part.toMs), t = now - start, stepT = showSeconds(stepMs(part.n)) - start;
+  GLfloat beat = 0.0f;
+  if (scene == beebegin) {
+    openingMove(t, stepT, part);
+    beat = stepT < 5.83     ? 0.0f
+           : stepT < 9.16   ? takeOffBeat(stepT)
+                            : static_cast<GLfloat>(stepRandom(part.n) / 20.0f + M_PI / 3.0);
+  } else if (scene == bee2 || scene == bee3 || scene == bee4 || scene == bee5 || scene == bee6 || scene == bee7) {
+    beat = kChaseBeat;
+    const bool x = scene == bee2 || scene == bee3 || scene == bee4;
+    if (t >= 0.0f && scene == bee4) {  // the climb sets the bee from its base, the rig carries both on
+      if (!climbBase.taken) std::copy(_bee, _bee + 3, climbBase.b), climbBase.taken = true;
+      const Climb c = climbAt(t);
+      _bee[1] = climbBase.b[1] + c.lift;
+      _bee[2] = climbBase.b[2] - c.surge;
+      rigMove(rigX, start, now);
+      climbBase.b[2] = _bee[2] - (climbBase.b[2] - c.surge) + climbBase.b[2];
+    } else if (t >= 0.0f) {
+      rigMove(x ? rigX : rigY, start, now);
+    }
+  }
+  // At a whole step: ang + beat before each wing.
+  wings.first = (wings.ang + (2.0 * beat * part.share - 2.0 * beat)) + beat;
+  wings.ang = wings.first + beat;
+  return {wings.first, wings.ang};
+}
+
+// The scenes that move in a step: those of the row playing at its end, as
+// at 60 fps (outside the table, the scene drawn by hand).
+struct StepScenes {
+  GL4DHscene scenes[2] = {nullptr, nullptr};
+  GLfloat starts[2] = {0.0f, 0.0f};
+  bool table = true;
+  bool has(GL4DHscene s) const { return !table || s == scenes[0] || s == scenes[1]; }
+};
+
+static StepScenes stepScenes(long step, const SceneClock &self) {
+  StepScenes row;
+  double starts[2];
+  if (!gl4dhRowAt(stepMs(step), row.scenes, starts)) return {{self.scene, nullptr}, {self.start, 0.0f}, false};
+  for (int i = 0; i < 2; ++i) row.starts[i] = showSeconds(starts[i]);
+  return row;
+}
+
+// The world as a scene draws it in its frame: the first scene of a frame
+// moves it over the steps since the last frame; each takes the frame's own.
+static struct {
+  double movedTo = -1.0;  // show time of the frame the world was moved to
+  StepPart last{};        // that frame's part of its step
+  StepScenes lastScenes;  // and who moves in that step
+} motion;
+
+static WingPhases moveWorld(const SceneClock &clock) {
+  if (clock.toMs != motion.movedTo) {
+    std::vector<StepPart> parts;
+    forEachStep(motion.movedTo < 0.0 ? clock.fromMs : motion.movedTo, clock.toMs,
+                [&](const StepPart &p) { parts.push_back(p); });
+    for (const StepPart &part : parts) {
+      const StepScenes row = stepScenes(part.n, clock);
+      for (int i = 0; i < 2; ++i)  // the frame's own part waits for the scenes that draw it
+        if (&part != &parts.back() || !(row.scenes[i] == clock.scene || gl4dhIsDrawing(row.scenes[i])))
+          moveScene(row.scenes[i], row.starts[i], part);
+    }
+    motion.last = parts.empty() ? StepPart{lastStep(clock.toMs), 0.0f, false, clock.toMs} : parts.back();
+    motion.lastScenes = stepScenes(motion.last.n, clock);
+    motion.movedTo = clock.toMs;
+  }
+  // A scene drawn just before or after its rows' steps draws the world as it stands.
+  if (!motion.lastScenes.has(clock.scene)) return {wings.first, wings.ang};
+  return moveScene(clock.scene, clock.start, motion.last);
 }
 
 /* Chase camera rigs: the bee flies on at 4.95 units a second, the eye
  * follows at (p[0], p[1] + 0.5, p[2] + 2) from it, and p[3] is the relief
- * height. A rig's clock starts with the first scene that draws through it,
- * and each call moves the bee by the time since the rig's last call, so
- * that two scenes of one cross-fade move it once between them. */
-
-struct RigClock {
-  GLfloat start = -1.0f, last = 0.0f;
-};
+ * height. The lights and the sky follow the rig's clock. */
 
 static const LightSet lightsX = {40.0f,
                                  {{0.8f, 0.8f, 0.4f}, {1.0f, 1.0f, 1.0f}, {1.0f, 0.1f, 0.1f}, {0.1f, 1.0f, 0.1f}}};
 static const LightSet lightsY = {4000.0f,
                                  {{0.2f, 0.2f, 0.2f}, {0.5f, 0.5f, 2.0f}, {2.0f, 0.8f, 0.8f}, {0.3f, 0.3f, 0.8f}}};
 
-static void chase(const GLfloat *p, RigClock &clock, const LightSet &lights, const SceneClock &scene) {
+// A rig's frame as the world stands, at the rig's time t.
+static void drawChase(const GLfloat *p, GLfloat t, const LightSet &lights, WingPhases wingsNow) {
   const PassState entry = rememberPassState();
-  if (clock.start < 0.0f) clock.start = clock.last = scene.start;
-  const GLfloat now = scene.now;
-  const GLfloat t = now - clock.start, dt = now - clock.last;
-  clock.last = now;
   beginWorldFrame();
-  _bee[2] = _bee[2] - 4.95f * dt;
   const GLfloat o[3] = {p[0], p[1] + 0.5f, p[2] + 2.0f};
   gl4duLookAtf(_bee[0] + o[0], _bee[1] + o[1], _bee[2] + o[2], _bee[0], _bee[1], _bee[2], 0.0f, 1.0f, 0.0f);
   const GLfloat c = o[1];
   const GLfloat heights[3] = {c + 1.5f, 1.0f + 3.0f * c, 0.9f + 2.0f * c};
   // The circling lights brighten by one base unit a second, without end.
   sendLights(lights, t + 3.633341f, t, heights, o[0], _bee[0], o[2], _bee[2]);
-  drawWorld(t + 1.633341f, p[0] + _bee[0], p[3], o[2] + _bee[2], steadyBeat(1.085f, stepsIn(scene.fromMs, scene.toMs)));
+  drawWorld(t + 1.633341f, p[0] + _bee[0], p[3], o[2] + _bee[2], wingsNow);
   restoreSwitches(entry);
 }
 
-// bee2, bee3 and bee4 share this rig and its clock.
-static void subbeeX(const GLfloat *p, const SceneClock &scene) {
-  static RigClock clock;
-  chase(p, clock, lightsX, scene);
+static void chase(const GLfloat *p, const RigClock &rig, const LightSet &lights, const SceneClock &scene) {
+  const WingPhases wingsNow = moveWorld(scene);
+  drawChase(p, scene.now - (rig.start < 0.0f ? scene.start : rig.start), lights, wingsNow);
 }
 
+// bee2, bee3 and bee4 share this rig and its clock.
+static void subbeeX(const GLfloat *p, const SceneClock &scene) { chase(p, rigX, lightsX, scene); }
+
 // bee5, bee6 and bee7 share this one: a dim sun, colder and brighter lights.
-static void subbeeY(const GLfloat *p, const SceneClock &scene) {
-  static RigClock clock;
-  chase(p, clock, lightsY, scene);
-}
+static void subbeeY(const GLfloat *p, const SceneClock &scene) { chase(p, rigY, lightsY, scene); }
 
 /* The opening flight: the camera looks straight down at the resting bee,
  * climbs, the wings start with a stutter, the camera swings down behind the
  * bee, and the bee accelerates away while the circling lights fade in. */
 
-enum { RCAM_SIZE = 6 };
-
 // Phase 2: the eye climbs from just over the bee to height 4 straight above.
-static void climb(GLfloat t, GLfloat *rcam) {
+static void climb(GLfloat t) {
   const GLfloat p = powf(fminf(1.0f, (t - 2.5f) / 3.33f), 1.3f);
   const GLfloat up = static_cast<GLfloat>(std::sin(p * M_PI * 0.5));
   const GLfloat ahead = static_cast<GLfloat>(std::sin((1.0f - p) * M_PI * 0.5));
@@ -1044,14 +1442,10 @@ static GLfloat takeOffBeat(GLfloat t) {
   return static_cast<GLfloat>(beat * M_PI / 3.0);
 }
 
-// Phases 4 and 5: a flutter between pi/3 and pi/3 + 0.05, drawn anew at
-// every 60 Hz step.
-static GLfloat randomBeat(long step) { return static_cast<GLfloat>(stepRandom(step) / 20.0f + M_PI / 3.0); }
-
 // Phase 4: at every step the camera closes a share w of its distance to the
 // chase camera, w growing; a part of a step closes what that part of the
 // step's blend does (the remaining distance times (1 - w)^share).
-static void settle(GLfloat t, GLfloat share, GLfloat *rcam, const GLfloat *rcam0) {
+static void settle(GLfloat t, GLfloat share) {
   const GLfloat r = (t - 9.16f) / 3.33f;
   GLfloat w = r > 1.0f ? 1.0f : r * r;
   if (share != 1.0f) w = 1.0f - powf(1.0f - w, share);
@@ -1062,63 +1456,56 @@ static void settle(GLfloat t, GLfloat share, GLfloat *rcam, const GLfloat *rcam0
 // it with, then accelerates at 1.5 units/s^2 against a drag that levels its
 // speed off at about 10.6 units/s. A part of a step flies its share of the
 // step; the speed changes as the step ends. The drag only ever stops it.
-static void flyOff(GLfloat dt, const StepPart &part, GLfloat &ve4) {
+static void flyOff(const StepPart &part) {
+  const GLfloat dt = showSeconds(stepMs(part.n)) - showSeconds(stepMs(part.n - 1));
   _bee[2] = _bee[2] - ve4 * dt * part.share;
   if (!part.ends) return;
   const GLfloat v = ve4 + 1.5f * dt;
   ve4 = fmaxf(0.0f, v - 0.8f * v * dt * v * dt);
 }
 
+// The opening flight's part of a step, at its time t and its step's stepT:
+// the climb, the settling and the flight, each in the phase of its step, so
+// that the camera held after the climb is the last climbing step's.
+static void openingMove(GLfloat t, GLfloat stepT, const StepPart &part) {
+  if (stepT < 5.83 && stepT > 2.5)
+    climb(fmaxf(t, 2.5f));
+  else if (stepT >= 9.16 && stepT < 12.49)
+    settle(stepT, part.share);
+  else if (stepT >= 12.49)
+    flyOff(part);
+}
+
 // Looks at the bee from _bee + rcam[0..2] with up rcam[3..5]: straight down
 // (centre below the eye) or at the bee itself.
-static void lookFromRcam(const GLfloat *rcam, bool atBee) {
+static void lookFromRcam(bool atBee) {
   const GLfloat eye[3] = {_bee[0] + rcam[0], _bee[1] + rcam[1], _bee[2] + rcam[2]};
   const GLfloat cz = atBee ? _bee[2] : _bee[2] + rcam[2];
   gl4duLookAtf(eye[0], eye[1], eye[2], _bee[0], _bee[1], cz, rcam[3], rcam[4], rcam[5]);
 }
 
 void beebegin(int state) {
-  // Eye offset from the bee, then up vector; -10 marks the set-up to come.
-  static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
-  static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
-  static GLfloat vbat = 0.0f, ve4 = 0.0f;
   if (!isDrawState(state)) return;
   const PassState entry = rememberPassState();
   const SceneClock clock = sceneClock(beebegin);
   const GLfloat t = clock.t();
   beginWorldFrame();
-  GLint vp[4];
-  glGetIntegerv(GL_VIEWPORT, vp);
   if (rcam[3] == -10.0f) {
     // Just above the bee and 0.26652 ahead, looking down; up tilted in x-z.
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
     rcam[2] = -0.26652f;
     rcam[5] = -1.4142135f;
     rcam[1] = 0.26652f - _bee[1];
     rcam[3] = static_cast<GLfloat>(vp[3] * -1.4142135623730951 / static_cast<GLfloat>(vp[2]));
   }
-  // The beat, the settling and the flight move by the 60 Hz steps of the
-  // frame, each at its own time; the wings beat the steps' sum.
-  GLfloat advance = 0.0f;
-  forEachStep(clock.fromMs, clock.toMs, [&](const StepPart &part) {
-    const GLfloat ts = showSeconds(stepMs(part.n)) - clock.start;
-    if (ts >= 9.16) {
-      vbat = randomBeat(part.n);
-      if (ts < 12.49)
-        settle(ts, part.share, rcam, rcam0);
-      else
-        flyOff(showSeconds(stepMs(part.n)) - showSeconds(stepMs(part.n - 1)), part, ve4);
-    } else if (ts >= 5.83) {
-      vbat = takeOffBeat(ts);
-    }
-    advance += part.share * vbat;
-  });
-  if (t < 5.83 && t > 2.5) climb(t, rcam);
-  lookFromRcam(rcam, t >= 5.83);
+  const WingPhases wingsNow = moveWorld(clock);
+  lookFromRcam(t >= 5.83);
   // The circling lights fade in from 15.49 s, half a base unit a second.
   const GLfloat f = t - 15.49f > 0.0f ? 0.5f * (t - 15.49f) : 0.0f;
   const GLfloat heights[3] = {2.0f, 1.5f, 1.4f};
   sendLights(lightsX, f, t, heights, rcam[0], _bee[0], rcam[2], _bee[2]);
-  drawWorld(f - 2.0, rcam[0] + _bee[0], 0.0f, rcam[2] + _bee[2], {advance, vbat});
+  drawWorld(f - 2.0, rcam[0] + _bee[0], 0.0f, rcam[2] + _bee[2], wingsNow);
   restoreSwitches(entry);
 }
 
@@ -1153,33 +1540,28 @@ static double logistic(GLfloat t, GLfloat c, GLfloat width) {
 }
 
 // The climb: the bee rises 2.5 and surges up to 6 ahead of its base, the
-// camera climbs 3.5 and falls back to 4 behind; after 6 s the relief grows
-// to 2, still blue and tiled.
+// camera climbs 3.5 and falls back to 4 behind.
+static Climb climbAt(GLfloat t) {
+  const GLfloat s1 = static_cast<GLfloat>(2.5 * logistic(t, 1.9f, 1.9f));
+  const GLfloat s3 = static_cast<GLfloat>(3.5 * logistic(t, 3.0f, 3.0f));
+  const GLfloat back = static_cast<GLfloat>(2.0 / (1.0 + std::exp(-6.0 * static_cast<double>(t - 1.0f))));
+  return {s1, s1 + s3, s3 - s1, back};
+}
+
+// bee4 stages the climb (its motion is the world's); after 6 s the relief
+// grows to 2, still blue and tiled.
 void bee4(int state) {
-  static int ft = 1;
-  static GLfloat b[3] = {0.0f, 0.0f, 0.0f};
   if (!isDrawState(state)) return;
   const SceneClock clock = sceneClock(bee4);
   const GLfloat t = clock.t();
-  if (ft) {
-    for (int i = 0; i < 3; ++i) b[i] = _bee[i];
-    ft = 0;
-  }
-  const GLfloat back = static_cast<GLfloat>(2.0 / (1.0 + std::exp(-6.0 * static_cast<double>(t - 1.0f))));
-  const GLfloat s1 = static_cast<GLfloat>(2.5 * logistic(t, 1.9f, 1.9f));
-  const GLfloat s3 = static_cast<GLfloat>(3.5 * logistic(t, 3.0f, 3.0f));
-  _bee[1] = b[1] + s1;
-  const GLfloat S = s1 + s3;
-  _bee[2] = b[2] - S;
+  const Climb c = climbAt(t);
   GLfloat h = 0.0f;
   if (t > 6.0f) {
     const double grown = std::pow(static_cast<double>(t - 6.0f), static_cast<double>(0.9f));
     h = grown < 2.0 ? static_cast<GLfloat>(grown) : 2.0f;
   }
-  const GLfloat p[4] = {0.0f, s3 - s1, back, h};
+  const GLfloat p[4] = {0.0f, c.eyeUp, c.eyeBack, h};
   subbeeX(p, clock);
-  // The base takes over the rig's forward move.
-  b[2] = _bee[2] - (b[2] - S) + b[2];
   gl4dfSobelSetResultMode(GL4DF_SOBEL_RESULT_INV_LUMINANCE);
   gl4dfSobelSetMixFactor(0.9f);
   gl4dfSobelSetMixMode(GL4DF_SOBEL_MIX_ADD);

@@ -17,8 +17,12 @@ SceneClock sceneClock(GL4DHscene scene) {
   const GL4DHtimes t = gl4dhGetTimes(scene);
   const double now = std::max(t.now, t.start), previous = std::max(t.previous, t.start);
   const double ownSteps = (now - previous) * GL4DH_STEPS_PER_SECOND / 1000.0 + (t.first ? 1.0 : 0.0);
-  return {showSeconds(t.start), showSeconds(now), showSeconds(previous), t.first != 0, t.frame, t.now,
+  return {scene, showSeconds(t.start), showSeconds(now), showSeconds(previous), t.first != 0, t.frame, t.now,
           static_cast<float>(ownSteps)};
+}
+
+long lastStep(double ms) {
+  return static_cast<long>(std::ceil(onStep(ms) * GL4DH_STEPS_PER_SECOND / 1000.0 - 1e-9));
 }
 
 float stepsIn(double fromMs, double toMs) {

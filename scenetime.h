@@ -11,6 +11,7 @@
  * (from the layer's milliseconds, divided in double), as the scenes have
  * always kept them. now and previous are held at the start or later. */
 struct SceneClock {
+  GL4DHscene scene;      /* whose clock */
   float start, now, previous;
   bool first;            /* the scene's first frame */
   double fromMs, toMs;   /* the show's previous frame and this one, ms */
@@ -28,17 +29,21 @@ float showSeconds(double ms);
 double stepMs(long n);
 
 /* One step's part of a span of show time: share is 1 exactly for a whole
- * step; ends says the span reaches the step's end. */
+ * step; ends says the span reaches the step's end; toMs is where the part
+ * ends. */
 struct StepPart {
   long n;
   float share;
   bool ends;
+  double toMs;
 };
 /* Calls part(StepPart) for every step that (fromMs, toMs] covers, in order. */
 template <class Part>
 void forEachStep(double fromMs, double toMs, Part &&part);
 /* The steps (fromMs, toMs] covers: exactly 1 for one whole step. */
 float stepsIn(double fromMs, double toMs);
+/* The step a show time falls in (at its end, for a time on a step). */
+long lastStep(double ms);
 
 /* A draw in [0, 1) for step n of the show, the same for the same seed
  * whatever the frame rate and whoever draws first. */
@@ -64,7 +69,7 @@ void forEachStep(double fromMs, double toMs, Part &&part) {
     const double lo = std::max(fromMs, a), hi = std::min(toMs, b);
     const bool whole = lo == a && hi == b;
     if (hi > lo)
-      part(StepPart{n, whole ? 1.0f : static_cast<float>((hi - lo) * GL4DH_STEPS_PER_SECOND / 1000.0), hi == b});
+      part(StepPart{n, whole ? 1.0f : static_cast<float>((hi - lo) * GL4DH_STEPS_PER_SECOND / 1000.0), hi == b, hi});
     if (hi >= toMs) return;
   }
 }

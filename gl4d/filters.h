@@ -46,6 +46,9 @@ GL4D_API void gl4dfBlur(GLuint in, GLuint out, GLuint radius, GLuint nbIteration
 /* How far, in texels, the input that one output texel of that blur depends
  * on reaches from it; nothing further changes it. */
 GL4D_API GLuint gl4dfBlurReach(GLuint radius, GLuint nbIterations);
+/* The same Gaussian of standard deviation sigma texels of in, any real
+ * sigma: 0 or less (or NaN) copies exactly. */
+GL4D_API void gl4dfBlurSigma(GLuint in, GLuint out, GLfloat sigma, GLboolean flipV);
 /* Each output pixel takes the input pixel at a pseudo-random offset within
  * radius (Euclidean, whole pixels; offsets past an edge are mirrored back,
  * which keeps the mean colour), drawn afresh at every call, so that repeated

@@ -56,6 +56,13 @@ typedef struct {
  * (a test drives one by hand) gets a clock of its own on the layer's clock,
  * started at its first call. */
 GL4D_API GL4DHtimes gl4dhGetTimes(GL4DHscene scene);
+/* The scenes of the row that plays at show time ms and their starts, as a
+ * frame there would draw them (NULL and -1 where none); 0 when no row plays
+ * there. A scene's motion over show times it was not drawn at (a slow frame
+ * covers steps of the rows before it) follows the rows of those times. */
+GL4D_API int gl4dhRowAt(double ms, GL4DHscene scenes[2], double starts[2]);
+/* 1 while the scene manager draws a row that plays the scene. */
+GL4D_API int gl4dhIsDrawing(GL4DHscene scene);
 /* Forgets the clocks of scenes drawn outside the table. */
 GL4D_API void gl4dhResetTimes(void);
 

@@ -60,16 +60,15 @@ struct Bee : hf::GlTest {
     delete frame;
     hf::GlTest::TearDown();
   }
-  float wings = 0;
-  // fresh: wings noted, scattering restarted; rewind() then redraws that moment.
+  // fresh: scattering restarted; rewind() then lets the rig's frame be redrawn as the scene drew it.
   hf::Picture drawAt(void (*scene)(int), double t, bool fresh = false) {
-    if (fresh) wings = hf::world::wingPhase(), gl4duClean(GL4DU_FILTERS);
+    if (fresh) gl4duClean(GL4DU_FILTERS);
     hf::clockAt(origin, t);
     frame->bind();
     scene(2);
     return frame->read();
   }
-  void rewind() { hf::world::wingPhase() = wings, gl4duClean(GL4DU_FILTERS); }
+  void rewind() { gl4duClean(GL4DU_FILTERS); }
   // A frame cleared to grey, the eye at from looking at to, one far white sun
   // on program p; draw() draws with depth and blending on.
   hf::Picture stage(glm::vec3 from, glm::vec3 to, glm::vec3 up, GLuint p, float grey,
@@ -132,13 +131,14 @@ TEST_F(Bee, CullingAndTheBackdropsRowsChangeNoPixel) {
   const GLfloat zero[4] = {0, 0, 0, 0}, climbed[4] = {0, 1, 2, 2}, high[4] = {0, 1, 2, 2.0011f};
   const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { hf::world::subbeeX(climbed); },
                                           [&] { hf::world::subbeeY(high); }};
+  hf::world::saveMotion();
   for (size_t i = 0; i < std::size(frames); ++i) {
     hf::Picture seen[2];
     for (int on : {0, 1}) {
-      hf::clockAt(origin, 8);  // the same moment: the clocks have not moved
+      hf::clockAt(origin, 8);  // the same moment, the same motion
       frame->bind(), gl4dgSetCulling(on), gl4dfSetRegions(on);
       gl4duClean(GL4DU_FILTERS);  // the backdrop's scattering starts its sequence again
-      hf::world::bee()[1] = i ? 2.6f : 0.1f, hf::world::wingPhase() = 0, frames[i]();
+      hf::world::restoreMotion(), hf::world::bee()[1] = i ? 2.6f : 0.1f, frames[i]();
       seen[on] = frame->read();
     }
     EXPECT_EQ(changed(seen[0], seen[1], 0), 0) << "frame " << i;
@@ -248,29 +248,41 @@ TEST_F(Bee, TheChaseFliesTheBeeOnAndWatchesFromBehindAndAboveUnderItsLights) {
   glClear(GL_COLOR_BUFFER_BIT), gl4duClean(GL4DU_FILTERS), hf::world::fond(0.5 + 1.633341);
   EXPECT_EQ(changed(sky, top(frame->read()), 0), 0) << "the backdrop alone at the rig's time";
   EXPECT_GT(sky.mean().r + sky.mean().g + sky.mean().b, 60) << "and lit: " << sky.mean();
+  // The wings beat 20.7 times a second (two beats of 1.085 rad a 60 Hz step), at any frame rate.
+  double t = 10.5;
+  for (int fps : {30, 60, 144}) {
+    const double phase = hf::world::wingPhase(), from = t;
+    for (int i = 0; i < 4; ++i) hf::clockAt(origin, t += 1.0 / fps), hf::world::subbeeX(zero);
+    EXPECT_NEAR((hf::world::wingPhase() - phase) / (t - from) / (2 * M_PI), 2 * 1.085 * 60 / (2 * M_PI), 1e-3)
+        << "beats a second at " << fps << " fps";
+  }
 }
 
 // The opening flight by its 60 Hz steps: hover, climb, stutter, swing behind the bee, flight
 // against the drag, lights from 15.49 s, backdrop from 19.49. Each moment is drawn after the
 // step before it, so that its last frame is one step; the jumps between moments move the
-// settling and the flight by every step they cover.
+// settling and the flight by every step they cover; the flight's speed is the steps' at 30
+// and 144 frames a second too.
 TEST_F(Bee, TheOpeningFlightStepByStep) {
   std::vector<int> steps = {0, 150, 349, 390, 476, 522, 570, 630, 690, 738, 747};  // 1/60 s
   for (int n = 750; n < 22 * 60; n += 15) steps.push_back(n);
   glm::vec3 offset(0, 0.16652f, -0.26652f);  // the eye's, just over the bee
   float z = 0, speed = 0;
   int done = 0;
-  for (const int n : steps) {
-    const double t = n / 60.0;
-    SCOPED_TRACE(t);
-    for (; done < n; ++done) {  // the steps the jump and the last frame cover, as the show takes them
+  const auto stepTo = [&](int n) {  // the steps up to n, as the show takes them
+    for (; done < n; ++done) {
       const double ts = (done + 1) / 60.0;
       if (ts >= 9.16 && ts < 12.49) offset += static_cast<float>(std::pow((ts - 9.16) / 3.33, 2)) * (glm::vec3(0, 0.5f, 2) - offset);
       const float dt = 1 / 60.0f, v = speed + 1.5f * dt;
       if (ts >= 12.49) z -= speed * dt, speed = v - 0.8f * v * dt * v * dt;
     }
+  };
+  for (const int n : steps) {
+    const double t = n / 60.0;
+    SCOPED_TRACE(t);
+    stepTo(n);
     if (n) drawAt(beebegin, (n - 1) / 60.0);
-    const float wings = hf::world::wingPhase();
+    const double wings = hf::world::wingPhase();
     drawAt(beebegin, t);
     if (n == 349) offset = {0, 3.9f, 0};  // the top of the climb
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(eye()[i] - beeAt()[i], offset[i], 1e-3) << "eye over the bee, " << i;
@@ -285,6 +297,13 @@ TEST_F(Bee, TheOpeningFlightStepByStep) {
     EXPECT_LT(lightsOff(kX, t, eye(), {2, 1.5f, 1.4f}, f), 1e-3) << "the lights";
     EXPECT_NEAR(hf::uniformFloats(hf::world::program(2), "temps")[0], std::max(0.0f, f - 2), 1e-4) << "backdrop's time";
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST) || glIsEnabled(GL_BLEND)) << "depth and blending as found";
+  }
+  for (const auto &[fps, frames] : {std::pair{30, 3}, {144, 12}}) {  // a sixth and a twelfth of a second
+    const float from = beeAt().z, expected = z;
+    const double t = done / 60.0;
+    for (int k = 1; k <= frames; ++k) drawAt(beebegin, t + k / double(fps));
+    stepTo(done + frames * 60 / fps);
+    EXPECT_NEAR((beeAt().z - from) / (z - expected), 1, 1e-3) << "the speed at " << fps << " fps, " << speed << " units/s";
   }
 }
 
@@ -306,7 +325,7 @@ TEST_F(Bee, TheFilteredScenesEdgesInBee2AndBee3TheClimbInBee4ThenBee5UnfilteredA
     EXPECT_NEAR(seen.z, 2 + 2 * s(t, 1), 1e-4) << "and behind";
     if (t < 6) continue;  // (earlier the eye's last bit still moves the tiles' edges)
     const GLfloat p[4] = {0, seen.y - 0.5f, seen.z - 2, static_cast<float>(std::min(2.0, std::pow(t - 6, 0.9)))};
-    rewind(), hf::world::subbeeX(p);
+    rewind(), hf::world::redrawRig(p, false);
     gl4dfSobelSetResultMode(GL4DF_SOBEL_RESULT_INV_LUMINANCE), gl4dfSobelSetMixFactor(0.9f);
     gl4dfSobelSetMixMode(GL4DF_SOBEL_MIX_ADD), gl4dfSobel(frame->tex, frame->tex, GL_FALSE);
     // A pixel or two: the test's eye is worked out apart from bee4's, and the
@@ -320,7 +339,7 @@ TEST_F(Bee, TheFilteredScenesEdgesInBee2AndBee3TheClimbInBee4ThenBee5UnfilteredA
                                                             {bee6, 15, 20},   {bee7, 15, 30}};
   for (const auto &[scene, t, radius] : rows) {
     const hf::Picture seen = drawAt(scene, t, true);
-    rewind(), hf::world::subbeeY(high);
+    rewind(), hf::world::redrawRig(high, true);
     if (radius) gl4dfScattering(frame->tex, frame->tex, 13, 0, 0, GL_FALSE);
     if (radius) gl4dfBlur(frame->tex, frame->tex, radius, 1, 0, GL_FALSE);
     EXPECT_EQ(changed(seen, frame->read(), 0), 0) << "at " << t << " s, radius " << radius;

@@ -172,8 +172,11 @@ TEST_F(Meshes, TheManagerPlaysItsRowsAgainstItsClockThroughStallsAndKeepsTheLast
   }
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
   GLubyte px[4];
-  glReadPixels(63, 63, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
-  EXPECT_TRUE(hf::near({px[0], px[1], px[2], px[3]}, {255, 0, 0, 255}, 0)) << "the last frame, over the window";
+  for (int y : {0, 15, 16, 47, 48, 63}) {  // the 2:1 frame across the square window, on black
+    glReadPixels(63, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px);
+    const hf::Rgba want = y >= 16 && y < 48 ? hf::Rgba{255, 0, 0, 255} : hf::Rgba{0, 0, 0, 255};
+    EXPECT_TRUE(hf::near({px[0], px[1], px[2], px[3]}, want, 0)) << "the last frame, over the window, at row " << y;
+  }
   played.clear();
   gl4duClean(GL4DU_ALL);
   EXPECT_EQ(played, (std::vector<std::string>{"A3", "B3", "fade(BA, 2000, 0, 3)"}));

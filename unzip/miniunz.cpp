@@ -119,10 +119,13 @@ FILE *openOutput(const char *path, std::string *temp) {
   return out;
 }
 
-// Copies the open member into `out`. Returns 0 once the whole member is
-// written and the file closed, else the read status or -1 for a write that
-// did not complete. `out` is closed in every case.
-int copyMember(unzFile uf, FILE *out, void *buf) {
+// Copies the open member into `out`, counting its bytes and their CRC-32.
+// Returns 0 once the whole member is written and the file closed, else the
+// read status or -1 for a write that did not complete. `out` is closed in
+// every case.
+int copyMember(unzFile uf, FILE *out, void *buf, uLong *size, uLong *crc) {
+  *size = 0;
+  *crc = crc32(0, nullptr, 0);
   for (;;) {
     const int got = unzReadCurrentFile(uf, buf, kReadSize);
     if (got < 0) {
@@ -131,6 +134,8 @@ int copyMember(unzFile uf, FILE *out, void *buf) {
       return got;
     }
     if (got == 0) break;
+    *size += static_cast<uLong>(got);
+    *crc = crc32(*crc, static_cast<const Bytef *>(buf), static_cast<uInt>(got));
     if (fwrite(buf, static_cast<size_t>(got), 1, out) != 1) {
       printf("error in writing extracted file\n");
       fclose(out);
@@ -190,36 +195,39 @@ int do_extract_currentfile(unzFile uf) {
     return err;
   }
 
-  // Written beside its place and moved there once whole: a member that
-  // cannot be written whole (a full disk, corrupt data) leaves no partial
-  // file, and the file of an earlier start stays as it was.
+  // Written beside its place and moved there once whole and checked: a
+  // member that cannot be written whole (a full disk, corrupt data) or does
+  // not check out leaves no partial file, and the file of an earlier start
+  // stays as it was.
   std::string part;
-  int result = 0;
   FILE *out = openOutput(name, &part);
   if (!out) {
     printf("error opening %s\n", name);
-    result = -1;  // nothing was written: not an extracted member
-  } else {
-    printf(" extracting: %s\n", name);
-    result = copyMember(uf, out, buf);
-    if (result == 0 && std::rename(part.c_str(), name) != 0) {
+    unzCloseCurrentFile(uf);
+    free(buf);
+    return -1;  // nothing was written: not an extracted member
+  }
+  printf(" extracting: %s\n", name);
+  uLong size = 0, crc = 0;
+  int result = copyMember(uf, out, buf, &size, &crc);
+  // minizip checks the CRC-32 at the close only when the member was read to
+  // its declared size: a stream that ends early is checked here, by size
+  // and CRC, both.
+  const int closed = unzCloseCurrentFile(uf);
+  if (result == 0) {
+    result = closed != UNZ_OK ? closed : size != info.uncompressed_size || crc != info.crc ? UNZ_CRCERROR : 0;
+    if (result != 0) printf("error %d with zipfile in unzCloseCurrentFile\n", result);
+  }
+  if (result == 0) {
+    applyStoredDate(part.c_str(), info.tmu_date);
+    if (std::rename(part.c_str(), name) != 0) {
       printf("error in writing extracted file\n");
       result = -1;
     }
-    if (result != 0) {
-      std::remove(part.c_str());
-      unzCloseCurrentFile(uf);
-      free(buf);
-      return result;
-    }
-    applyStoredDate(name, info.tmu_date);
   }
-
-  // minizip checks the CRC-32 here, once the member has been read to its end.
-  const int closed = unzCloseCurrentFile(uf);
-  if (closed != UNZ_OK) printf("error %d with zipfile in unzCloseCurrentFile\n", closed);
+  if (result != 0) std::remove(part.c_str());
   free(buf);
-  return result != 0 ? result : closed;
+  return result;
 }
 
 int muExtrFile1(void) {

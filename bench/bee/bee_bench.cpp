@@ -122,7 +122,7 @@ int main(int argc, char **argv) {
     glClear(GL_DEPTH_BUFFER_BIT);
     grid_draw(0.0f, 2.0f, _bee[2] + 4.0f);
   });
-  report("bee", [] { bee_draw(steadyBeat(1.085f, 1.0f)); });
+  report("bee", [] { bee_draw({0.5f, 0.5f}); });
   report(
       "whole bee2 frame", [] { bee2(2); }, " (target <= 25)");
   report("whole subbeeX frame in relief (no filter)", [] { subbeeX(relief, sceneClock(bee2)); });

@@ -1,17 +1,18 @@
 // The show's dearest kinds of frame, each drawn over and over at one moment:
-// the sound trace (beep, 21 passes and 21 blurs) and a frame of every kind
-// of bee row: the opening flight's chase (beebegin), the flat chase with its
-// edge filters (bee2) and its cross-fade into bee3, the end of the climb in
-// relief (bee4), the high chase over the brown relief (bee5), its filtered
-// scenes (bee6, bee7) and the cross-fades between them, each reached through
-// the show's frames in its order, so that the bee flies at the height the
-// climb leaves it. For each: the median frame in ms and in copies, the CPU
-// time it takes (all threads, and the calling thread, which on llvmpipe runs
-// the vertex stage and the triangle set-up, where the rasteriser threads
-// shade the fragments: the vertex stage's share): CPU time holds up on a
-// loaded machine where wall time does not. Then the vertex-shader
-// invocations of one frame where the driver counts them
-// (ARB_pipeline_statistics_query). Without a size, at 640 x 360 and then
+// the sound trace (beep) at 24, 30, 60 and 144 frames a second, whose frames
+// move on by that rate's step (a trace frame is the span since the last one),
+// and a frame of every kind of bee row: the opening flight's chase
+// (beebegin), the flat chase with its edge filters (bee2) and its cross-fade
+// into bee3, the end of the climb in relief (bee4), the high chase over the
+// brown relief (bee5), its filtered scenes (bee6, bee7) and the cross-fades
+// between them, each reached through the show's frames in its order, so that
+// the bee flies at the height the climb leaves it. For each: the median frame
+// in ms and in copies, the CPU time it takes (all threads, and the calling
+// thread, which on llvmpipe runs the vertex stage and the triangle set-up,
+// where the rasteriser threads shade the fragments: the vertex stage's
+// share): CPU time holds up on a loaded machine where wall time does not.
+// Then the vertex-shader invocations of one frame where the driver counts
+// them (ARB_pipeline_statistics_query). Without a size, at 640 x 360 and then
 // at 1920 x 1080 (a run of its own). Run from the build directory.
 //   bench_frames [width height] [--only NAME] [--frames N]
 // --only draws one kind N times (default 40) after the frames that reach it
@@ -25,7 +26,8 @@
 //       bench/frames/bench_frames 640 360 --only bee5 --frames 2 --reach-fps 5
 // (--reach-fps: the frames per second that reach the moment, default 30).
 // --png DIR writes each kind's frame at its moment as DIR/KIND.png: the same
-// frame from two builds, for a pixel-for-pixel comparison.
+// frame from two builds, for a pixel-for-pixel comparison (or the trace's at
+// four rates).
 #include <epoxy/gl.h>
 
 #include <time.h>
@@ -69,28 +71,39 @@ void bind() {
 struct Kind {
   const char *name;
   void (*scene)(int);
-  double at;  // seconds on the scene's clock
+  double at;   // seconds on the scene's clock
+  int fps = 0;  // the trace's rate: each frame one step later; 0 holds the clock
 };
 // The cross-fades half way through, as the timeline has them.
 void bee2bee3(int state) { fondu(bee2, bee3, 1000, 500, state); }
 void bee4bee5(int state) { fondu(bee4, bee5, 3000, 1500, state); }
 void bee5bee6(int state) { fondu(bee5, bee6, 3000, 1500, state); }
 void bee6bee7(int state) { fondu(bee6, bee7, 3000, 1500, state); }
-// Each goes through the show's frames up to its moment (30 fps), as the
-// chase integrates the bee's flight frame by frame.
-const Kind kinds[] = {{"beep", beep, 4.0},           {"beebegin", beebegin, 20.0}, {"bee2", bee2, 1.0},
-                      {"bee2>bee3", bee2bee3, 0.5},  {"bee4", bee4, 9.0},          {"bee4>bee5", bee4bee5, 1.5},
-                      {"bee5", bee5, 2.0},           {"bee5>bee6", bee5bee6, 1.5}, {"bee6", bee6, 2.0},
-                      {"bee6>bee7", bee6bee7, 1.5},  {"bee7", bee7, 2.0}};
+// The bee rows go through the show's frames up to their moment (30 fps), as
+// the chase integrates the bee's flight frame by frame; the trace at its rate.
+const Kind kinds[] = {{"beep24", beep, 4.0, 24},    {"beep30", beep, 4.0, 30},    {"beep60", beep, 4.0, 60},
+                      {"beep144", beep, 4.0, 144},  {"beebegin", beebegin, 20.0}, {"bee2", bee2, 1.0},
+                      {"bee2>bee3", bee2bee3, 0.5}, {"bee4", bee4, 9.0},          {"bee4>bee5", bee4bee5, 1.5},
+                      {"bee5", bee5, 2.0},          {"bee5>bee6", bee5bee6, 1.5}, {"bee6", bee6, 2.0},
+                      {"bee6>bee7", bee6bee7, 1.5}, {"bee7", bee7, 2.0}};
 
 void reach(const Kind &k) {
   origin += 1000.0 * 1000.0;  // a fresh clock for each scene
-  for (int f = 0; f <= static_cast<int>(k.at * reachFps); ++f) {
-    gl4dSetElapsedTime(origin + f * 1000.0 / reachFps);
+  if (k.fps) beep(3), gl4dhResetTimes();  // and a fresh trace, its clock from its first frame
+  const int fps = k.fps ? k.fps : reachFps;
+  for (int f = 0; f <= static_cast<int>(k.at * fps); ++f) {
+    gl4dSetElapsedTime(origin + f * 1000.0 / fps);
     bind();
     k.scene(2);
   }
   gl4dSetElapsedTime(origin + k.at * 1000.0);
+}
+
+// One frame of k: the trace's a step after its last.
+void draw(const Kind &k) {
+  if (k.fps) gl4dSetElapsedTime(gl4dGetElapsedTime() + 1000.0 / k.fps);
+  bind();
+  k.scene(2);
 }
 
 double clockMs(clockid_t id) {
@@ -105,8 +118,7 @@ void cpuMs(const Kind &k, int frames, double *all, double *main) {
   for (int i = 0; i < frames; ++i) {
     glFinish();
     const double a0 = clockMs(CLOCK_PROCESS_CPUTIME_ID), m0 = clockMs(CLOCK_THREAD_CPUTIME_ID);
-    bind();
-    k.scene(2);
+    draw(k);
     glFinish();
     a.push_back(clockMs(CLOCK_PROCESS_CPUTIME_ID) - a0);
     m.push_back(clockMs(CLOCK_THREAD_CPUTIME_ID) - m0);
@@ -137,8 +149,7 @@ GLuint64 vertexInvocations(const Kind &k) {
   GLuint q = 0;
   glGenQueries(1, &q);
   glBeginQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB, q);
-  bind();
-  k.scene(2);
+  draw(k);
   glEndQuery(GL_VERTEX_SHADER_INVOCATIONS_ARB);
   GLuint64 n = 0;
   glGetQueryObjectui64v(q, GL_QUERY_RESULT, &n);
@@ -178,7 +189,7 @@ int main(int argc, char **argv) {
   for (const Kind &k : kinds) {
     if (only && std::strcmp(only, k.name)) continue;
     reach(k);
-    if (png) {
+    if (png) {  // the frame at the moment itself (a trace frame with no time since its last adds nothing)
       bind();
       k.scene(2);
       std::vector<GLubyte> pixels(static_cast<size_t>(W) * H * 4);
@@ -188,13 +199,13 @@ int main(int argc, char **argv) {
     }
     if (only) {
       perfControl(true);
-      const double ms = bench::medianMs([&] { bind(), k.scene(2); }, frames, 0);
+      const double ms = bench::medianMs([&] { draw(k); }, frames, 0);
       perfControl(false);
       std::printf("%-9s median of %d frames: %8.2f ms\n", k.name, frames, ms);
       continue;
     }
     double ms = 0.0, all = 0.0, main = 0.0;
-    const double copies = bench::medianCopies([&] { bind(), k.scene(2); }, reference, 9, 1, &ms);
+    const double copies = bench::medianCopies([&] { draw(k); }, reference, 9, 1, &ms);
     cpuMs(k, 9, &all, &main);
     std::printf("%-9s %8.2f ms %8.2f copies  CPU %8.2f ms (this thread %7.2f)  %9llu vertex-shader invocations\n",
                 k.name, ms, copies, all, main, static_cast<unsigned long long>(vertexInvocations(k)));

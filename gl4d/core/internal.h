@@ -33,6 +33,7 @@ double stepAtOrAfter(double ms);
 void startSceneTimes(const std::vector<std::pair<GL4DHscene, double>> &firstRows);
 void beginSceneTimes(double now, GL4DHscene first, GL4DHscene second);
 void endSceneTimes();
+double sceneStart(GL4DHscene scene);  // its table start, -1 when it has none
 
 // Show time of the scene manager in ms (from its first draw), -1 before it.
 double showElapsedMs();
@@ -62,6 +63,10 @@ std::vector<RowInfo> tableRows();
 std::string functionName(void *f);
 // What a row shows: "noir", "bee5 > bee6"; "" for none.
 std::string rowScenes(int row);
+
+// A PNG file of w x h RGBA8 pixels (rows bottom-up unless topDown), as
+// bytes; empty if it cannot be made.
+std::string pngBytes(int w, int h, const GLubyte *rgba, bool topDown);
 
 // --gl4d-gl-debug, once the context is current; the count, at the end.
 void startGlDebug();

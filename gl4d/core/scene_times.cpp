@@ -62,6 +62,11 @@ void gl4d::beginSceneTimes(double now, GL4DHscene first, GL4DHscene second) {
   }
 }
 
+double gl4d::sceneStart(GL4DHscene scene) {
+  const SceneClock *c = scene ? find(tableClocks, scene) : nullptr;
+  return c ? c->start : -1.0;
+}
+
 void gl4d::endSceneTimes() { drawing[0] = drawing[1] = nullptr; }
 
 GL4DHtimes gl4dhGetTimes(GL4DHscene scene) {
@@ -82,6 +87,8 @@ GL4DHtimes gl4dhGetTimes(GL4DHscene scene) {
   c->last = now;
   return c->current;
 }
+
+int gl4dhIsDrawing(GL4DHscene scene) { return scene && (scene == drawing[0] || scene == drawing[1]); }
 
 void gl4dhResetTimes(void) {
   looseClocks.clear();

@@ -1,5 +1,5 @@
 // The scene manager: a table of rows played against the layer's clock into
-// a framebuffer of its own, presented stretched over the drawable.
+// a framebuffer of its own, presented over the drawable in its own shape.
 #include "gl4d/scenes.h"
 
 #include <SDL2/SDL.h>
@@ -80,15 +80,35 @@ int rowAt(double t, GLuint *elapsed) {
   return -1;
 }
 
+// The frame over the drawable in its own shape: as large as it fits,
+// centred, on black (bars above and below on a taller screen, at the sides
+// on a wider one).
 void present() {
   SDL_Window *window = SDL_GL_GetCurrentWindow();
   if (!window) return;
   int dw = 0, dh = 0;
   SDL_GL_GetDrawableSize(window, &dw, &dh);
+  const long long fw = m.width, fh = m.height;
+  long long pw = dw, ph = dh;  // the picture, rounded to whole pixels
+  if (dw * fh > dh * fw)
+    pw = (2 * dh * fw + fh) / (2 * fh);
+  else
+    ph = (2 * dw * fh + fw) / (2 * fw);
+  const auto x0 = static_cast<GLint>((dw - pw) / 2), y0 = static_cast<GLint>((dh - ph) / 2);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, m.fbo);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  glBlitFramebuffer(0, 0, static_cast<GLint>(m.width), static_cast<GLint>(m.height), 0, 0, dw, dh,
-                    GL_COLOR_BUFFER_BIT, GL_LINEAR);
+  if (pw != dw || ph != dh) {  // the bars, with the program's clear colour and scissor as they were
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
+  }
+  glBlitFramebuffer(0, 0, static_cast<GLint>(m.width), static_cast<GLint>(m.height), x0, y0,
+                    x0 + static_cast<GLint>(pw), y0 + static_cast<GLint>(ph), GL_COLOR_BUFFER_BIT, GL_LINEAR);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
@@ -201,6 +221,16 @@ void gl4dhUpdateWithAudio(void) {
 }
 
 double gl4d::showElapsedMs() { return m.started ? gl4dGetElapsedTime() - m.showStart : -1.0; }
+
+int gl4dhRowAt(double ms, GL4DHscene scenes[2], double starts[2]) {
+  GL4DHanime *table = m.table.load(std::memory_order_relaxed);
+  GLuint elapsed = 0;
+  const int r = table ? rowAt(ms, &elapsed) : -1;
+  scenes[0] = r >= 0 ? table[r].first : nullptr;
+  scenes[1] = r >= 0 && table[r].second != table[r].first ? table[r].second : nullptr;
+  for (int i = 0; i < 2; ++i) starts[i] = gl4d::sceneStart(scenes[i]);
+  return r >= 0;
+}
 
 int gl4dhGetCurrentRow(void) { return m.currentRow.load(std::memory_order_relaxed); }
 GLuint gl4dhGetFramebuffer(void) { return m.fbo; }

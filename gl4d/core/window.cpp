@@ -44,6 +44,24 @@ bool displayUsable() {
   return asked && SDL_strcasecmp(asked, driver) == 0;
 }
 
+// Full screen on the desktop: the window is made at its display's corner
+// and size, so that it covers the display exactly whether a window manager
+// makes it full screen or none is there (then nothing would size it, and
+// SDL would centre a larger window off the screen's edges).
+void coverDisplay(int *x, int *y, int *width, int *height) {
+  int display = 0;
+  if (SDL_WINDOWPOS_ISUNDEFINED(*x) || SDL_WINDOWPOS_ISCENTERED(*x)) {
+    display = *x & 0xFFFF;
+  } else {
+    const SDL_Point corner = {*x, *y};
+    display = SDL_GetPointDisplayIndex(&corner);
+  }
+  SDL_Rect bounds;
+  if (display < 0 || display >= SDL_GetNumVideoDisplays()) display = 0;
+  if (SDL_GetDisplayBounds(display, &bounds) != 0) return;
+  *x = bounds.x, *y = bounds.y, *width = bounds.w, *height = bounds.h;
+}
+
 void reportResize() {
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(w.window, &width, &height);
@@ -98,6 +116,7 @@ GLboolean gl4duwCreateWindow(int argc, char **argv, const char *title, int x, in
   }
   static bool registered = false;
   if (!registered) registered = on_exit(closeWindow, nullptr) == 0;
+  if ((flags & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP) coverDisplay(&x, &y, &width, &height);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

@@ -351,3 +351,16 @@ void gl4dfBlur(GLuint in, GLuint out, GLuint radius, GLuint nbIterations, GLuint
     blur(src, target, radius / 3.0 * std::sqrt(double(nbIterations)), flip);
   });
 }
+
+// The same Gaussian given by its standard deviation: a blur whose strength
+// is a real number (a feedback effect blurring by the time elapsed).
+void gl4dfBlurSigma(GLuint in, GLuint out, GLfloat sigma, GLboolean flipV) {
+  using namespace gl4d::filters;
+  run("gl4dfBlurSigma", in, out, flipV, [&](const Image &src, GLuint target, bool flip) {
+    if (!(sigma > 0.0f)) {
+      copyInto(src, target, flip);
+      return;
+    }
+    blur(src, target, sigma, flip);
+  });
+}

@@ -229,13 +229,7 @@ bool benchmarkReport(const std::string &path, std::string *error) {
                 "last frame\n", b.framesAfter, b.madeAfter, b.residentAtEnd, b.residentAtLast);
   std::fflush(stdout);
   if (path.empty()) return true;
-  const std::string json = benchmarkJson(f);
-  return writeWhole(path, [&json](const std::string &tmp) {
-    FILE *out = std::fopen(tmp.c_str(), "we");
-    if (!out) return false;
-    const bool written = std::fwrite(json.data(), 1, json.size(), out) == json.size();
-    return std::fclose(out) == 0 && written;
-  }, error);
+  return writeWhole(path, benchmarkJson(f), true, error);
 }
 
 }  // namespace gl4d

@@ -9,20 +9,31 @@
 
 #include "gl4d/offline/c_locale.h"
 #include "gl4d/offline/sound_file.h"
+#include "gl4d/offline/stop_signals.h"
 #include "gl4d/offline/whole_file.h"
 
 namespace gl4d {
 
 bool VideoCapture::prepare(const std::string &path, std::string *error) {
   path_ = path;
-  if (!canWriteWhole(path, error)) return false;
+  if (!canWriteWhole(path, error, false)) return false;  // made in the working directory, renamed from there
   const size_t slash = path.find_last_of('/');
   std::string pattern = path.substr(0, slash == std::string::npos ? 0 : slash + 1) + ".gl4d-capture-XXXXXX";
+  if (pattern[0] != '/') {  // the encoder is given absolute paths
+    char *cwd = getcwd(nullptr, 0);
+    if (!cwd) {
+      *error = std::string("cannot tell the working directory: ") + std::strerror(errno);
+      return false;
+    }
+    pattern = std::string(cwd) + "/" + pattern;
+    std::free(cwd);
+  }
   if (!mkdtemp(pattern.data())) {
     *error = "cannot write beside " + path + ": " + std::strerror(errno);
     return false;
   }
   workDir_ = pattern;
+  holdStopSignals();  // a second signal ends the run once the working directory is gone
   return true;
 }
 
@@ -42,6 +53,7 @@ bool VideoCapture::finish(std::uint64_t frames, int fps, const CaptureSound &sou
         return false;
       ready = workPath("capture.mp4");
     }
+    if (!commitRun()) return false;  // stopped: nothing at the path
     if (std::rename(ready.c_str(), path_.c_str()) != 0) {
       *error = "cannot write " + path_ + ": " + std::strerror(errno);
       return false;
@@ -62,6 +74,7 @@ bool VideoCapture::finish(std::uint64_t frames, int fps, const CaptureSound &sou
 }
 
 void VideoCapture::abandon() {
+  const StopSignalsHeld held;
   video_.stop();
   removeWorkDir();
 }
@@ -71,6 +84,7 @@ void VideoCapture::removeWorkDir() {
   for (const char *name : {"video.mp4", "sound.raw", "sound.wav", "capture.mp4"}) std::remove(workPath(name).c_str());
   rmdir(workDir_.c_str());
   workDir_.clear();
+  releaseStopSignals();
 }
 
 }  // namespace gl4d

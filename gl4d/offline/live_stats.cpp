@@ -19,9 +19,10 @@ void liveStatsFrameShown() {
   liveStatsLastShownMs = now;
 }
 
-void liveStatsReport() {
+void liveStatsReport(unsigned width, unsigned height) {
   const CNumbers cNumbers;
-  std::printf("gl4d stats: %zu frames shown, the time from each to the next\n", liveStatsFrames.frames.size());
+  std::printf("gl4d stats: %zu frames shown, rendered at %ux%u, the time from each to the next\n",
+              liveStatsFrames.frames.size(), width, height);
   liveStatsFrames.print(stdout);
   std::fflush(stdout);
 }

@@ -6,6 +6,6 @@
 namespace gl4d {
 
 void liveStatsFrameShown();
-void liveStatsReport();
+void liveStatsReport(unsigned width, unsigned height);
 
 }  // namespace gl4d

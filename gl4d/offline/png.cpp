@@ -7,25 +7,27 @@
 #include <cstdio>
 #include <vector>
 
+#include "gl4d/core/internal.h"
+
 namespace {
 
-void put32(std::vector<std::uint8_t> &out, std::uint32_t v) {
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
+void put32(std::string &out, std::uint32_t v) {
+  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<char>(v >> s));
 }
 
-bool chunk(std::FILE *f, const char *type, const std::vector<std::uint8_t> &data) {
-  std::vector<std::uint8_t> c;
-  put32(c, static_cast<std::uint32_t>(data.size()));
-  c.insert(c.end(), type, type + 4);
-  c.insert(c.end(), data.begin(), data.end());
-  put32(c, static_cast<std::uint32_t>(crc32(0, c.data() + 4, static_cast<uInt>(c.size() - 4))));
-  return std::fwrite(c.data(), 1, c.size(), f) == c.size();
+void chunk(std::string &out, const char *type, const std::string &data) {
+  put32(out, static_cast<std::uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.append(type, 4);
+  out += data;
+  const auto *typed = reinterpret_cast<const Bytef *>(out.data() + start);
+  put32(out, static_cast<std::uint32_t>(crc32(0, typed, static_cast<uInt>(out.size() - start))));
 }
 
 }  // namespace
 
-GLboolean gl4dWritePng(const char *path, int width, int height, const GLubyte *rgba, GLboolean topDown) {
-  if (!path || !rgba || width <= 0 || height <= 0) return GL_FALSE;
+std::string gl4d::pngBytes(int width, int height, const GLubyte *rgba, bool topDown) {
+  if (!rgba || width <= 0 || height <= 0) return "";
   const size_t rowBytes = static_cast<size_t>(width) * 4;
   std::vector<std::uint8_t> raw;
   raw.reserve(static_cast<size_t>(height) * (rowBytes + 1));
@@ -35,17 +37,25 @@ GLboolean gl4dWritePng(const char *path, int width, int height, const GLubyte *r
     raw.insert(raw.end(), rgba + row * rowBytes, rgba + (row + 1) * rowBytes);
   }
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
-  std::vector<std::uint8_t> packed(size);
-  if (compress(packed.data(), &size, raw.data(), static_cast<uLong>(raw.size())) != Z_OK) return GL_FALSE;
+  std::string packed(size, '\0');
+  if (compress(reinterpret_cast<Bytef *>(packed.data()), &size, raw.data(), static_cast<uLong>(raw.size())) != Z_OK)
+    return "";
   packed.resize(size);
-  std::FILE *f = std::fopen(path, "wb");
-  if (!f) return GL_FALSE;
-  static const std::uint8_t signature[] = {137, 80, 78, 71, 13, 10, 26, 10};
-  bool ok = std::fwrite(signature, 1, sizeof signature, f) == sizeof signature;
-  std::vector<std::uint8_t> header;
+  std::string png = "\x89PNG\r\n\x1a\n", header;
   put32(header, static_cast<std::uint32_t>(width));
   put32(header, static_cast<std::uint32_t>(height));
-  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA
-  ok = ok && chunk(f, "IHDR", header) && chunk(f, "IDAT", packed) && chunk(f, "IEND", {});
+  header.append("\x08\x06\x00\x00\x00", 5);  // 8-bit RGBA
+  chunk(png, "IHDR", header);
+  chunk(png, "IDAT", packed);
+  chunk(png, "IEND", "");
+  return png;
+}
+
+GLboolean gl4dWritePng(const char *path, int width, int height, const GLubyte *rgba, GLboolean topDown) {
+  const std::string png = gl4d::pngBytes(width, height, rgba, topDown);
+  if (!path || png.empty()) return GL_FALSE;
+  std::FILE *f = std::fopen(path, "wb");
+  if (!f) return GL_FALSE;
+  const bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
   return std::fclose(f) == 0 && ok ? GL_TRUE : GL_FALSE;
 }

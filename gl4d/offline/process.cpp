@@ -2,14 +2,19 @@
 #include "gl4d/offline/process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+
+#include "gl4d/offline/stop_signals.h"
 
 extern char **environ;
 
@@ -44,6 +49,11 @@ void childGone() {
 
 bool startChild(const std::vector<std::string> &args, bool pipeInput, Child *child, std::string *error) {
   *child = Child{};
+  const std::string file = findProgram(args[0]);
+  if (file.empty()) {
+    *error = "cannot run " + args[0] + ": no executable file of that name on PATH";
+    return false;
+  }
   int fds[2] = {-1, -1};
   // Close-on-exec, so that the child holds no write end of its own input:
   // closing ours must be the end of its data.
@@ -73,7 +83,7 @@ bool startChild(const std::vector<std::string> &args, bool pipeInput, Child *chi
   argv.push_back(nullptr);
   childStarting();
   pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, file.c_str(), &actions, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   if (pipeInput) close(fds[0]);
@@ -85,6 +95,9 @@ bool startChild(const std::vector<std::string> &args, bool pipeInput, Child *chi
   }
   child->pid = pid;
   child->input = pipeInput ? fds[1] : -1;
+  // Not blocking: a child that stops taking data (or is stopped) must not
+  // hold us past a stop signal.
+  if (pipeInput) fcntl(fds[1], F_SETFL, O_NONBLOCK);
   return true;
 }
 
@@ -92,10 +105,16 @@ bool feedChild(Child &child, const void *data, size_t size) {
   const char *p = static_cast<const char *>(data);
   while (size > 0 && child.input >= 0) {
     const ssize_t n = write(child.input, p, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    p += n;
-    size -= static_cast<size_t>(n);
+    if (n > 0) {
+      p += n;
+      size -= static_cast<size_t>(n);
+    } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+      if (stopSignal()) return false;
+      pollfd ready = {child.input, POLLOUT, 0};
+      poll(&ready, 1, 100);
+    } else {
+      return false;
+    }
   }
   return size == 0;
 }
@@ -109,31 +128,53 @@ int waitChild(Child &child) {
   closeChildInput(child);
   if (child.pid < 0) return -1;
   int status = 0;
+  // Polled, so that a stop signal is seen however long the child takes.
   pid_t r;
-  do r = waitpid(child.pid, &status, 0);
-  while (r < 0 && errno == EINTR);
+  while ((r = waitpid(child.pid, &status, WNOHANG)) == 0 || (r < 0 && errno == EINTR)) {
+    if (stopSignal()) {
+      killChild(child);
+      return -1;
+    }
+    poll(nullptr, 0, 10);
+  }
   child.pid = -1;
   childGone();
   if (r < 0 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
 }
 
-void stopChild(Child &child) {
-  if (child.pid > 0) kill(-child.pid, SIGTERM);
-  waitChild(child);
+void killChild(Child &child) {
+  closeChildInput(child);
+  if (child.pid < 0) return;
+  kill(-child.pid, SIGKILL);
+  int status = 0;
+  while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  child.pid = -1;
+  childGone();
 }
 
-bool onPath(const char *program) {
-  const char *path = std::getenv("PATH");
-  for (const char *p = path; p && *p;) {
-    const char *colon = std::strchr(p, ':');
-    const size_t n = colon ? static_cast<size_t>(colon - p) : std::strlen(p);
-    const std::string file = (n ? std::string(p, n) : std::string(".")) + "/" + program;
-    if (access(file.c_str(), X_OK) == 0) return true;
-    if (!colon) break;
-    p = colon + 1;
+std::string findProgram(const std::string &program) {
+  const auto runnable = [](const std::string &file) {
+    struct stat st {};
+    return stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(file.c_str(), X_OK) == 0;
+  };
+  if (program.find('/') != std::string::npos) return runnable(program) ? program : "";
+  std::string dirs;
+  if (const char *path = std::getenv("PATH")) {
+    dirs = path;
+  } else {
+    dirs.resize(confstr(_CS_PATH, nullptr, 0));
+    confstr(_CS_PATH, dirs.data(), dirs.size());
+    dirs.resize(std::strlen(dirs.c_str()));
   }
-  return false;
+  for (size_t from = 0; from <= dirs.size();) {
+    const size_t colon = std::min(dirs.find(':', from), dirs.size());
+    const std::string file = (colon == from ? std::string(".") : dirs.substr(from, colon - from)) + "/" + program;
+    if (runnable(file)) return file;
+    from = colon + 1;
+  }
+  return "";
 }
 
 }  // namespace gl4d

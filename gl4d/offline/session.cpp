@@ -32,6 +32,7 @@
 #include "gl4d/offline/progress.h"
 #include "gl4d/offline/sound_file.h"
 #include "gl4d/offline/stills.h"
+#include "gl4d/offline/stop_signals.h"
 #include "gl4d/offline/whole_file.h"
 #include "gl4d/scenes.h"
 #include "gl4d/seed.h"
@@ -64,33 +65,13 @@ struct LayerSession {
   LockStep lock{static_cast<double>(kSoundBlockFrames)};
   VideoCapture capture;
   std::unique_ptr<ProgressBar> progress;
-  bool over = false, soundLost = false, failed = false;
+  bool over = false, soundLost = false, failed = false, stopAnnounced = false;
   bool madeStillsDir = false;  // by this run: removed again if the run leaves it empty
   std::atomic<bool> releaseFromSound{false};
   bool releaseFromFrames = false;
 };
 
 LayerSession layerSession;
-// SIGINT or SIGTERM received during an offline run (0: none).
-volatile std::sig_atomic_t offlineStopSignal = 0;
-
-void onStopSignal(int signal) { offlineStopSignal = signal; }
-
-// An offline run stops at the next frame, cleanly; a second signal ends it
-// at once. A signal the caller ignores (nohup) stays ignored.
-void takeStopSignals() {
-  for (int signal : {SIGINT, SIGTERM}) {
-    struct sigaction now {};
-    sigaction(signal, nullptr, &now);
-    if (now.sa_handler == SIG_IGN) continue;
-    struct sigaction stop {};
-    stop.sa_handler = onStopSignal;
-    sigemptyset(&stop.sa_mask);
-    stop.sa_flags = SA_RESETHAND;
-    sigaction(signal, &stop, nullptr);
-  }
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // SDL would turn them into a quit event: a run that "ends well"
-}
 
 double frameMs(std::uint64_t n) { return static_cast<double>(n) * 1000.0 / layerSession.opt.fps; }
 double soundPos(double ms) { return ms * kSoundRate / 1000.0; }
@@ -115,20 +96,37 @@ std::string notWritten() {
   return std::to_string(layerSession.nextStill) + " of " + std::to_string(o.stillsMs.size()) + " stills written";
 }
 
-// Interrupted: the encoder stopped now, the rest at exit (the program's exit
-// handlers still run: its sound shutdown among them).
+// The one line that says a stop signal ended the run, and what it left out.
+void announceStop() {
+  LayerSession &s = layerSession;
+  if (s.stopAnnounced) return;
+  s.stopAnnounced = true;
+  printUnderProgress(std::string("gl4d: stopped by ") + stopSignalName(stopSignal()) + " after " +
+                     std::to_string(s.frame) + " of " + std::to_string(s.frameCount) + " frames: " + notWritten());
+}
+
+// Whatever is half made, gone: the encoder killed (what it was making is
+// thrown away), the working directory removed, a stills directory of ours
+// that stayed empty removed. A second signal meanwhile waits for the end of it.
+void dropUnfinished() {
+  LayerSession &s = layerSession;
+  const StopSignalsHeld held;
+  s.capture.abandon();
+  if (s.madeStillsDir) rmdir(s.opt.stillsDir.c_str());  // only when empty: whole stills stay
+  s.madeStillsDir = false;
+}
+
+// Interrupted: said at once, then nothing half made left; the program's exit
+// handlers still run (its sound shutdown among them).
 [[noreturn]] void stopOnSignal() {
-  const int signal = offlineStopSignal;
-  layerSession.capture.abandon();
-  printUnderProgress(std::string("gl4d: stopped by ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") + " after " +
-                     std::to_string(layerSession.frame) + " of " + std::to_string(layerSession.frameCount) +
-                     " frames: " + notWritten());
-  std::exit(128 + signal);
+  announceStop();
+  dropUnfinished();
+  std::exit(128 + stopSignal());
 }
 
 // During the run: the exit handlers still run, and the outputs are dropped.
 [[noreturn]] void failRun(const std::string &why) {
-  if (offlineStopSignal) stopOnSignal();  // an interruption's consequence is no failure of its own
+  if (stopSignal()) stopOnSignal();  // an interruption's consequence is no failure of its own
   printUnderProgress("gl4d: " + why);
   layerSession.failed = true;
   std::exit(1);
@@ -247,7 +245,7 @@ void SDLCALL quietDiskDriver(void *, int category, SDL_LogPriority priority, con
 bool writeOutputs(std::string *error) {
   LayerSession &s = layerSession;
   if (s.opt.benchmark && !benchmarkReport(s.opt.benchmarkPath, error)) return false;
-  if (!s.opt.capturing()) return true;
+  if (!s.opt.capturing()) return commitRun();
   const double keepMs = std::min(frameMs(s.frame), s.stopMs);
   CaptureSound sound;
   sound.include = !s.opt.silent;
@@ -255,7 +253,7 @@ bool writeOutputs(std::string *error) {
   sound.blocksSeen = sound.startupBlocks + s.lock.showBlocks();
   sound.keepFrames = static_cast<std::uint64_t>(std::llround(soundPos(keepMs)));
   std::string summary;
-  if (offlineStopSignal || !s.capture.finish(s.frame, s.opt.fps, sound, &summary, error)) return false;
+  if (!s.capture.finish(s.frame, s.opt.fps, sound, &summary, error)) return false;
   std::fprintf(stderr, "gl4d: %s\n", summary.c_str());
   return true;
 }
@@ -278,12 +276,13 @@ bool configureSession(int argc, char **argv) {
   s.offline = opt.offline();
   if (!s.offline) return true;
   // Every output checked now, not after the whole render.
-  if (opt.capturing() && !onPath("ffmpeg"))
+  if (opt.capturing() && findProgram("ffmpeg").empty())
     error = "--gl4d-capture needs the ffmpeg program (Debian: apt-get install ffmpeg)";
   else if (!opt.benchmarkPath.empty())
     canWriteWhole(opt.benchmarkPath, &error);
   if (error.empty() && opt.capturing()) s.capture.prepare(opt.capturePath, &error);
-  if (error.empty() && opt.takingStills()) prepareStillsDirectory(opt.stillsDir, &s.madeStillsDir, &error);
+  if (error.empty() && opt.takingStills())
+    prepareStillsDirectory(opt.stillsDir, opt.stillsMs, &s.madeStillsDir, &error);
   if (!error.empty()) {
     abandonSession();
     std::fprintf(stderr, "gl4d: %s\n", error.c_str());
@@ -309,11 +308,8 @@ bool configureSession(int argc, char **argv) {
 }
 
 void abandonSession() {
-  LayerSession &s = layerSession;
-  s.capture.abandon();
-  if (s.madeStillsDir) rmdir(s.opt.stillsDir.c_str());
-  s.madeStillsDir = false;
-  s.offline = false;
+  dropUnfinished();
+  layerSession.offline = false;
 }
 
 bool offlineSession() { return layerSession.offline; }
@@ -350,7 +346,7 @@ void afterSoundBlock() {
 
 bool beginOfflineFrame() {
   LayerSession &s = layerSession;
-  if (offlineStopSignal) stopOnSignal();
+  if (stopSignal()) stopOnSignal();
   if (s.over) return false;
   if (!s.planned) {
     if (!s.releaseFromFrames) s.releaseFromFrames = std::atexit(releaseAtExit) == 0;
@@ -417,18 +413,18 @@ unsigned sessionSeed() {
 void finishSession(int status) {
   LayerSession &s = layerSession;
   if (!s.offline) {
-    if (s.opt.stats) liveStatsReport();
+    if (s.opt.stats) liveStatsReport(s.frameW, s.frameH);
     return;
   }
   releaseRun();
   // The disk driver's file is complete once its device is closed.
   if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  const bool whole = s.planned && s.frame == s.frameCount && !s.failed && !offlineStopSignal && status == 0;
+  const bool whole = s.planned && s.frame == s.frameCount && !s.failed && !stopSignal() && status == 0;
   std::string error;
   if (whole && writeOutputs(&error)) return;
-  s.capture.abandon();
-  if (s.madeStillsDir) rmdir(s.opt.stillsDir.c_str());  // only when empty: whole stills stay
-  if (status != 0 || s.failed || offlineStopSignal) return;  // its own status, and message
+  dropUnfinished();
+  if (stopSignal()) return announceStop();  // after the last frame too: nothing at the path, and why
+  if (status != 0 || s.failed) return;  // its own status, and message
   // The program was ending well, but what it asked the layer for is not
   // whole: that is a failure. Exit handlers cannot call exit.
   if (error.empty())
@@ -440,12 +436,9 @@ void finishSession(int status) {
 }
 
 void endByStopSignal() {
-  const int signal = offlineStopSignal;
-  if (!signal) return;
+  if (!stopSignal()) return;
   std::fflush(nullptr);
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-  _exit(128 + signal);
+  dieBy(stopSignal());
 }
 
 }  // namespace gl4d

@@ -11,7 +11,7 @@
 namespace gl4d {
 
 // Before SDL starts: reads the layer's options from the program's command
-// line and sets an offline run up (its outputs checked, SIGINT and SIGTERM
+// line and sets an offline run up (its outputs checked, the stop signals
 // taken). Prints the options and exits for --gl4d-help; false, after a
 // message on stderr, for bad options or outputs that cannot be written.
 bool configureSession(int argc, char **argv);
@@ -49,8 +49,8 @@ unsigned sessionSeed();
 // once the program has closed its audio), or makes sure that nothing is left
 // of one that is not whole, and that its status is not 0.
 void finishSession(int status);
-// Last of all: an offline run stopped by SIGINT or SIGTERM ends by that
-// signal (status 130 or 143 to a shell).
+// Last of all: an offline run stopped by a signal (stop_signals.h) ends by
+// that signal (status 128 + its number to a shell: 130 for SIGINT).
 void endByStopSignal();
 
 }  // namespace gl4d

@@ -7,13 +7,14 @@
 #include <cstring>
 #include <vector>
 
+#include "gl4d/core/internal.h"
 #include "gl4d/offline/options.h"
 #include "gl4d/offline/whole_file.h"
-#include "gl4d/png.h"
 
 namespace gl4d {
 
-bool prepareStillsDirectory(const std::string &dir, bool *made, std::string *error) {
+bool prepareStillsDirectory(const std::string &dir, const std::vector<double> &stillsMs, bool *made,
+                            std::string *error) {
   *made = mkdir(dir.c_str(), 0777) == 0;
   if (!*made && errno != EEXIST) {
     *error = "cannot make the directory " + dir + ": " + std::strerror(errno);
@@ -28,6 +29,8 @@ bool prepareStillsDirectory(const std::string &dir, bool *made, std::string *err
     *error = "cannot write into " + dir + ": " + std::strerror(errno);
     return false;
   }
+  for (double ms : stillsMs)
+    if (!canWriteWhole(dir + "/" + stillFileName(ms), error)) return false;
   return true;
 }
 
@@ -36,9 +39,12 @@ bool writeStill(const std::string &dir, double askedMs, int w, int h, const std:
   static std::vector<std::uint8_t> stillsOpaque;
   stillsOpaque.assign(rgba, rgba + static_cast<size_t>(w) * h * 4);
   for (size_t i = 3; i < stillsOpaque.size(); i += 4) stillsOpaque[i] = 255;
-  return writeWhole(dir + "/" + stillFileName(askedMs), [&](const std::string &tmp) {
-    return gl4dWritePng(tmp.c_str(), w, h, stillsOpaque.data(), GL_FALSE) == GL_TRUE;
-  }, error);
+  const std::string png = pngBytes(w, h, stillsOpaque.data(), false);
+  if (png.empty()) {
+    *error = "cannot make the still at " + stillFileName(askedMs);
+    return false;
+  }
+  return writeWhole(dir + "/" + stillFileName(askedMs), png, false, error);
 }
 
 }  // namespace gl4d

@@ -5,13 +5,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gl4d {
 
 // Before the window: the directory is made if missing (*made then true); a
-// plain file there, or a directory we cannot write into, is refused with a
-// reason.
-bool prepareStillsDirectory(const std::string &dir, bool *made, std::string *error);
+// plain file there, a directory we cannot write into, or a still that could
+// not be put in place there (whole_file.h), is refused with a reason.
+bool prepareStillsDirectory(const std::string &dir, const std::vector<double> &stillsMs, bool *made,
+                            std::string *error);
 
 // The still asked for at show time askedMs, from w x h RGBA8 pixels read
 // back bottom-up.

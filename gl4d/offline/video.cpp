@@ -16,6 +16,10 @@ std::vector<std::string> x264Settings(VideoQuality quality) {
   return {"-preset", "veryfast", "-crf", "20"};
 }
 
+// ffmpeg reads "name:" at the start of a path as a protocol
+// ("2024-01-01T10:00/show.mp4"): a path is given as a file: URL.
+std::string fileUrl(const std::string &path) { return "file:" + path; }
+
 }  // namespace
 
 VideoEncoder::~VideoEncoder() { stop(); }
@@ -35,7 +39,7 @@ bool VideoEncoder::start(const std::string &path, int w, int h, int fps, VideoQu
       "-c:v", "libx264"};
   for (const std::string &a : x264Settings(quality)) args.push_back(a);
   for (const char *a : {"-movflags", "+faststart", "-f", "mp4", "-y"}) args.push_back(a);
-  args.push_back(path);
+  args.push_back(fileUrl(path));
   return startChild(args, true, &child_, error);
 }
 
@@ -56,15 +60,13 @@ bool VideoEncoder::finish(std::string *error) {
   return false;
 }
 
-void VideoEncoder::stop() {
-  if (child_.pid >= 0) stopChild(child_);
-}
+void VideoEncoder::stop() { killChild(child_); }
 
 bool muxSound(const std::string &videoPath, const std::string &wavPath, const std::string &out, std::string *error) {
   const std::vector<std::string> args = {
-      "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-i", videoPath, "-i", wavPath,
+      "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-i", fileUrl(videoPath), "-i", fileUrl(wavPath),
       "-map", "0:v", "-map", "1:a", "-c:v", "copy", "-c:a", "aac", "-b:a", "192k",
-      "-movflags", "+faststart", "-f", "mp4", "-y", out};
+      "-movflags", "+faststart", "-f", "mp4", "-y", fileUrl(out)};
   Child child;
   if (!startChild(args, false, &child, error)) return false;
   const int status = waitChild(child);

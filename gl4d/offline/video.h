@@ -15,7 +15,7 @@ namespace gl4d {
 class VideoEncoder {
  public:
   ~VideoEncoder();
-  // Starts ffmpeg writing path, an MP4 of w x h frames at fps.
+  // Starts ffmpeg writing path (absolute), an MP4 of w x h frames at fps.
   bool start(const std::string &path, int w, int h, int fps, VideoQuality quality, std::string *error);
   // One frame of w x h RGBA8 pixels, rows bottom-up as glReadPixels gives
   // them; sent upright. False once ffmpeg has gone.
@@ -24,7 +24,7 @@ class VideoEncoder {
   void endInput();
   // Waits for ffmpeg; false with a reason if it failed.
   bool finish(std::string *error);
-  // Stops ffmpeg without waiting for the file to be finished.
+  // Kills ffmpeg at once: the file it was making is thrown away.
   void stop();
 
  private:
@@ -34,7 +34,7 @@ class VideoEncoder {
 };
 
 // Writes out: the video of videoPath as it is, with the sound of wavPath
-// encoded as AAC.
+// encoded as AAC (absolute paths, all three).
 bool muxSound(const std::string &videoPath, const std::string &wavPath, const std::string &out, std::string *error);
 
 }  // namespace gl4d

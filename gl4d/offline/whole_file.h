@@ -3,19 +3,24 @@
 // the path as it was.
 #pragma once
 
-#include <functional>
 #include <string>
 
 namespace gl4d {
 
-// Before a run: true if a file can be written whole at path (what stands
+// Before a run: true if a file can be written whole at path: what stands
 // there is a plain file or nothing, in a directory that exists and that we
-// can write into); otherwise false with a reason.
-bool canWriteWhole(const std::string &path, std::string *error);
+// can write into, that lets us replace it (in a sticky directory, such as
+// /tmp, another user's file is not ours to replace), and the name is not
+// too long, nor its temporary form beside it when writeWhole is to make it
+// (viaWriteWhole). Otherwise false with a reason.
+bool canWriteWhole(const std::string &path, std::string *error, bool viaWriteWhole = true);
 
-// write(tmp) writes the whole file at tmp; true when it did. Then tmp
-// becomes path. False, with a reason, and nothing left at tmp, otherwise.
-bool writeWhole(const std::string &path, const std::function<bool(const std::string &tmp)> &write,
-                std::string *error);
+// Writes data as the file at path: into a temporary file beside it, made
+// anew and written through the descriptor that made it (never opened again
+// by name), then renamed over path. commit: this is a run's result, which a
+// stop signal that came first keeps from being put in place
+// (stop_signals.h). False, with a reason, and nothing left at the
+// temporary name, otherwise.
+bool writeWhole(const std::string &path, const std::string &data, bool commit, std::string *error);
 
 }  // namespace gl4d

@@ -13,17 +13,11 @@ done
 
 # Faults found and left (docs/testing.md): the red dissolve, the trace's trail.
 known=" 23.29 45.76 "
-# apart <png> <png>: the largest channel's mean difference in levels, and the
-# per cent of pixels where it passes a tenth of the range.
-apart() {
-  convert "$1" "$2" -compose difference -composite -fx 'max(r,max(g,b))' -colorspace gray d.png
-  echo "$(convert d.png -format '%[fx:255*mean]' info:) $(convert d.png -threshold 10% -format '%[fx:100*mean]' info:)"
-}
 faults="" identical=1
 for t in ${times//,/ }; do
   f=$(printf 'still-%07.3f.png' "$t")
-  read -r mean far < <(apart "llvmpipe/$f" "softpipe/$f")
-  read -r noise noisefar < <(apart "llvmpipe/$f" "again/$f")
+  read -r mean far < <(apart "llvmpipe/$f" "softpipe/$f" 10)
+  read -r noise noisefar < <(apart "llvmpipe/$f" "again/$f" 10)
   printf 'row at %6.2f s: drivers %5.2f levels, %5.2f %% apart; llvmpipe twice %5.2f, %5.2f %%\n' "$t" "$mean" "$far" "$noise" "$noisefar"
   is "$mean > 0" && identical=0
   is "$mean <= 2 * $noise + 4 && $far <= 2 * $noisefar + 5" && continue  # two runs: a sample of the noise

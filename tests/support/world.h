@@ -7,8 +7,13 @@
 namespace hf::world {
 
 GLfloat *bee();  // the bee's position
-GLfloat &wingPhase();
+double &wingPhase();
+// What the bee world has moved (the bee, the wings, the rigs, the opening
+// camera, the climb), kept and put back to redraw a moment as it was.
+void saveMotion();
+void restoreMotion();
 GLuint texOut();
+GLuint traceLight();  // the sound trace's own picture (float)
 int &blurRadius();
 GLuint &program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad
 GLuint gridTex();
@@ -20,6 +25,8 @@ void grid(GLfloat x, GLfloat sy, GLfloat z);
 void beeDraw(GLfloat da);
 void subbeeX(const GLfloat *p);
 void subbeeY(const GLfloat *p);
+// The rig's frame (y: subbeeY's) as the world stands: nothing moves.
+void redrawRig(const GLfloat *p, bool y);
 void quit();
 
 }  // namespace hf::world
