@@ -21,8 +21,9 @@
  * _quit at exit. Scenes only bind and draw them.
  * ------------------------------------------------------------------------ */
 
-// Meshes: full-screen quad, the bee's wing, its body and head, the landscape.
-static GLuint _quad = 0, _disk = 0, _sphere = 0, _grid = 0;
+// Meshes: full-screen quad, the bee's wing, its body and head, the landscape
+// (and the same square in a few large cells, for the flat ground).
+static GLuint _quad = 0, _disk = 0, _sphere = 0, _grid = 0, _flatGrid = 0;
 // Textured full-screen quads (tex.fs).
 static GLuint _texProgId = 0;
 // The bee, the landscape and the backdrop.
@@ -32,6 +33,14 @@ static GLuint _pId[3] = {0, 0, 0};
 static GLuint _texOut = 0;
 // The bee's stripes, the backdrop's hue ramp, the landscape's tile.
 static GLuint _beeTex = 0, _colorsTex = 0, _gridTex = 0;
+// The ground of a transition's first scene, kept for its second (drawGround).
+struct KeptGround {
+  GLuint fbo = 0, colour = 0, depth = 0, from = 0;  // from: the frame texture it was kept from
+  GLsizei w = 0, h = 0;
+  GLint depthFormat = 0;
+  std::vector<GLfloat> world;  // what the ground's pixels depend on; empty: nothing kept
+};
+static KeptGround _kept;
 
 // The landscape's relief (perlin.vs), stated here once: the shader is built
 // with both (RELIEF_AMPLITUDE, RELIEF_OCTAVE_PAIRS) and grid_draw's culling
@@ -39,6 +48,10 @@ static GLuint _beeTex = 0, _colorsTex = 0, _gridTex = 0;
 // from each noise table, each octave twice as fine and half as high.
 static constexpr GLfloat kReliefAmplitude = 0.75f;
 static constexpr int kReliefOctavePairs = 2;
+// The ground fades into the backdrop from kGroundEdge units from the eye to
+// kGroundEnd, the grid's edge (perlin.fs: GROUND_EDGE, GROUND_END); nearer,
+// it is opaque, and fond filters the backdrop only where it can show.
+static constexpr GLfloat kGroundEdge = 44.0f, kGroundEnd = 63.0f;
 
 // How far the relief can lift or lower the grid for sy = 1. An octave never
 // exceeds 1 in size: its corner gradients' components are -1, 0 or 1, so a
@@ -51,13 +64,22 @@ static GLfloat reliefReach(void) {
   return static_cast<GLfloat>(kReliefAmplitude * sum * 1.001);
 }
 
-// The relief's constants for the shaders built from now on.
+// name as a GLSL float constant for the shaders built from now on.
+static void defineFloat(const char *name, GLfloat value) {
+  char text[32];
+  const auto end = std::to_chars(text, text + sizeof text - 3, value).ptr;
+  std::string literal(text, end);
+  if (literal.find_first_of(".e") == std::string::npos) literal += ".0";
+  gl4duDefine(name, literal.c_str());
+}
+
+// The relief's and the ground's fade's constants for the shaders built from
+// now on.
 static void defineRelief(void) {
-  char amplitude[32];
-  const auto end = std::to_chars(amplitude, amplitude + sizeof amplitude - 1, kReliefAmplitude).ptr;
-  *end = '\0';
-  gl4duDefine("RELIEF_AMPLITUDE", amplitude);
+  defineFloat("RELIEF_AMPLITUDE", kReliefAmplitude);
   gl4duDefine("RELIEF_OCTAVE_PAIRS", std::to_string(kReliefOctavePairs).c_str());
+  defineFloat("GROUND_EDGE", kGroundEdge);
+  defineFloat("GROUND_END", kGroundEnd);
 }
 // The bee's world position; y is up and it flies towards -z.
 [[maybe_unused]] static GLfloat _bee[3] = {0.0f, 0.1f, 0.0f};
@@ -66,20 +88,30 @@ static void defineRelief(void) {
 
 // The bee's body: one opaque black row over two opaque red ones.
 static const GLubyte rayure[12] = {0, 0, 0, 255, 255, 0, 0, 255, 255, 0, 0, 255};
-// The landscape's 128 x 128 tile, filled by fillDalle.
-static GLubyte dalle[128 * 128 * 4];
+// The landscape's tile, stated once: fillDalle fills the texture by this
+// rule, and perlin.fs, built with it (TILE_SIZE, TILE_FRAME,
+// TILE_CELL_ALPHA), takes its texels from it where it filters the tile
+// itself.
+enum { DALLE_SIZE = 128, DALLE_FRAME = 5, DALLE_CELL_ALPHA = 55 };
+static GLubyte dalle[DALLE_SIZE * DALLE_SIZE * 4];
 
-enum { DALLE_SIZE = 128 };
-
-// A black band five texels wide along the first rows and the first columns
-// of the tile, framing a translucent white cell: tiled, every cell is framed.
+// A black band DALLE_FRAME texels wide along the first rows and the first
+// columns of the tile, framing a translucent white cell: tiled, every cell
+// is framed.
 static void fillDalle(void) {
   for (int i = 0; i < DALLE_SIZE * DALLE_SIZE; ++i) {
-    const bool border = i <= 639 || i % DALLE_SIZE <= 4;
+    const bool border = i / DALLE_SIZE < DALLE_FRAME || i % DALLE_SIZE < DALLE_FRAME;
     GLubyte *t = &dalle[i * 4];
     t[0] = t[1] = t[2] = border ? 0 : 255;
-    t[3] = border ? 255 : 55;
+    t[3] = border ? 255 : DALLE_CELL_ALPHA;
   }
+}
+
+// The tile's rule for the shaders built from now on.
+static void defineTile(void) {
+  gl4duDefine("TILE_SIZE", std::to_string(DALLE_SIZE).c_str());
+  gl4duDefine("TILE_FRAME", std::to_string(DALLE_FRAME).c_str());
+  gl4duDefine("TILE_CELL_ALPHA", std::to_string(DALLE_CELL_ALPHA).c_str());
 }
 
 // Generates a texture and binds it to target with both filters and the wrap
@@ -123,6 +155,12 @@ static void _quit(void) {
       *t = 0;
     }
   freeNoiseTextures();
+  if (_kept.fbo) {
+    glDeleteFramebuffers(1, &_kept.fbo);
+    glDeleteRenderbuffers(1, &_kept.colour);
+    glDeleteRenderbuffers(1, &_kept.depth);
+  }
+  _kept = KeptGround{};
 }
 
 void animationsInit(void) {
@@ -141,8 +179,14 @@ void animationsInit(void) {
   if (!_texOut) _texOut = genTexture2D(GL_NEAREST, GL_CLAMP_TO_EDGE, W, H, nullptr);
 
   defineRelief();
+  defineTile();
+  // The bee's and the landscape's programs share perlin.fs, each built with
+  // only the paths of its own surface.
+  gl4duDefine("SURFACE", "SURFACE_BEE");
   _pId[0] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/perlin.fs", nullptr);
+  gl4duDefine("SURFACE", "SURFACE_GROUND");
   _pId[1] = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
+  gl4duDefine("SURFACE", nullptr);
   _pId[2] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/fond.fs", nullptr);
 
   gl4duGenMatrix(GL_FLOAT, "model");
@@ -156,6 +200,7 @@ void animationsInit(void) {
   _disk = gl4dgGenDiskf(20);
   _sphere = gl4dgGenSpheref(20, 10);
   _grid = gl4dgGenGrid2df(512, 512);
+  _flatGrid = gl4dgGenGrid2df(9, 9);
 
   _beeTex = genTexture2D(GL_NEAREST, GL_REPEAT, 1, 3, rayure);
 
@@ -851,10 +896,74 @@ static struct {
   double ang = 0.0, first = 0.0;
 } wings;
 
+// Rows [first, last) of the frame.
+struct FrameRows {
+  GLint first, last;
+};
+
+// The rows of the frame where the backdrop can show, seen from the camera of
+// "view" and "proj" over the landscape that grid_draw(gridX, sy, gridZ)
+// draws; all of them where that cannot be told. The landscape is opaque
+// nearer than kGroundEdge to the eye and lies between the planes -1 -+ the
+// relief's reach. A ray from an eye above it that falls to the lower plane
+// within kGroundEdge less a unit (the margin for the fragments' rounding)
+// meets the landscape before that, in the grid, where it is opaque: that
+// pixel is the landscape's whatever lies behind it. Along a row the ray's
+// fall over that distance is an affine function less a convex one, so a row
+// whose two end pixels are hidden is hidden throughout.
+static FrameRows backdropRows(GLfloat gridX, GLfloat sy, GLfloat gridZ) {
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const FrameRows all = {vp[1], vp[1] + vp[3]};
+  GLfloat v[16], p[16];
+  gl4duGetMatrixData("view", v);
+  gl4duGetMatrixData("proj", p);
+  // Only a frustum's projection: the ray of (x, y) in normalised device
+  // coordinates is ((x + p8) / p0, (y + p9) / p5, -1) in the eye's frame.
+  if (p[1] != 0.0f || p[3] != 0.0f || p[4] != 0.0f || p[7] != 0.0f || p[11] != -1.0f || p[12] != 0.0f ||
+      p[13] != 0.0f || p[15] != 0.0f)
+    return all;
+  // "view" is a rotation R and a translation: the eye is -R^T t, a ray d of
+  // the eye's frame is R^T d in the world.
+  double eye[3], lowest = -1.0 - std::fabs(sy) * reliefReach(), highest = -1.0 + std::fabs(sy) * reliefReach();
+  for (int i = 0; i < 3; ++i) eye[i] = -(v[4 * i] * v[12] + v[4 * i + 1] * v[13] + v[4 * i + 2] * v[14]);
+  const double reach = kGroundEdge - 1.0, grid = 64.0;
+  if (!(eye[1] > highest + 0.02) || std::fabs(eye[0] - gridX) + reach > grid || std::fabs(eye[2] - gridZ) + reach > grid)
+    return all;
+  const auto hidden = [&](double x, double y) {
+    const double c[3] = {(x + p[8]) / p[0], (y + p[9]) / p[5], -1.0};
+    double d[3];
+    for (int i = 0; i < 3; ++i) d[i] = v[4 * i] * c[0] + v[4 * i + 1] * c[1] + v[4 * i + 2] * c[2];
+    return d[1] < 0.0 && (eye[1] - lowest) * std::hypot(d[0], d[2]) <= reach * -d[1];
+  };
+  FrameRows shown = {all.last, all.first};
+  for (GLint row = 0; row < vp[3]; ++row) {
+    const double y = (row + 0.5) / vp[3] * 2.0 - 1.0;
+    if (hidden(1.0 / vp[2] - 1.0, y) && hidden(1.0 - 1.0 / vp[2], y)) continue;
+    shown.first = std::min(shown.first, vp[1] + row);
+    shown.last = vp[1] + row + 1;
+  }
+  return shown.first < shown.last ? shown : FrameRows{all.first, all.first};
+}
+
 // The backdrop: the hue ramp on a huge quad just inside the far plane, 990
 // beyond the bee, then softened. The rigs call it right after clearing, so
-// the filters see the backdrop alone.
-static void fond(double t) {
+// the filters see the backdrop alone; they compute only the rows where it
+// can show (all of them unless told).
+static void fond(double t, FrameRows shown = {0, -1}) {
+  // Each step computes the rows shown and, beyond them, what the steps after
+  // it read: the blur's reach, the median's texel, the scattering's radius
+  // and a texel more for its rounding.
+  const bool partial = shown.last >= shown.first, none = shown.last == shown.first;
+  const GLint median = none ? 0 : static_cast<GLint>(gl4dfBlurReach(21, 1)), scatter = none ? 0 : median + 1,
+              drawn = none ? 0 : scatter + 7 + 1;
+  GLint vp[4], box[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  glGetIntegerv(GL_SCISSOR_BOX, box);
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  const auto rowsAnd = [&](GLint more) {
+    if (partial) gl4dfSetRegion(vp[0], shown.first - more, vp[2], shown.last - shown.first + 2 * more);
+  };
   const GLuint p = _pId[2];
   glUseProgram(p);
   glUniform1i(uniformOf(p, "tex1"), 1);
@@ -870,14 +979,26 @@ static void fond(double t) {
   gl4duScalef(999.0f, 999.0f, 1.0f);
   gl4duSendMatrices();
   gl4duPopMatrix();
+  if (partial) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(vp[0], shown.first - drawn, vp[2], shown.last - shown.first + 2 * drawn);
+  }
   gl4dgDraw(_quad);
+  if (partial) {
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!scissor) glDisable(GL_SCISSOR_TEST);
+  }
   glBindTexture(GL_TEXTURE_1D, 0);
   glActiveTexture(GL_TEXTURE0);
   glUniform1i(uniformOf(p, "tex1"), 0);
   const GLuint frame = frameTexture();
+  rowsAnd(scatter);
   gl4dfScattering(frame, frame, 7, 3, 0, GL_FALSE);
+  rowsAnd(median);
   gl4dfMedian(frame, frame, 1, GL_FALSE);
+  rowsAnd(0);
   gl4dfBlur(frame, frame, 21, 1, 0, GL_FALSE);
+  gl4dfSetRegion(0, 0, -1, -1);
 }
 
 // The landscape: the 512 x 512 grid, 128 units across, centred under the eye
@@ -911,11 +1032,17 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   gl4duSendMatrices();
   gl4duPopMatrix();
   useNoiseTextures(p, 1);
+  // Without relief (perlin.vs runs no octave for sy = 0) every vertex lies
+  // in the plane and every attribute the fragments get is affine in the
+  // position: the square in a few large cells is the same surface with the
+  // same values, less the cost of the far cells, which are smaller than a
+  // pixel and each cost a software rasteriser a block of shading.
+  const GLuint mesh = sy == 0.0f ? _flatGrid : _grid;
   // The relief never leaves |sy| x reliefReach() of the plane: the grid is
   // drawn only where it can reach the view.
   static const GLfloat reach = reliefReach();
-  gl4dgSetReach(_grid, std::fabs(sy) * reach, std::fabs(sy) * reach);
-  gl4dgDraw(_grid);
+  gl4dgSetReach(mesh, std::fabs(sy) * reach, std::fabs(sy) * reach);
+  gl4dgDraw(mesh);
   unuseNoiseTextures(1);
   glUniform2f(uniformOf(p, "tt"), 0.0f, 0.0f);
   glUniform1f(uniformOf(p, "ts"), 1.0f);
@@ -923,6 +1050,114 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   glUniform1i(uniformOf(p, "sol"), 0);
   glUniform1f(uniformOf(p, "sy"), 0.0f);
   if (!blend) glDisable(GL_BLEND);
+}
+
+/* The ground drawn once for the two scenes of a cross-fade that show the
+ * same world (bee2 and bee3, bee5 to bee7: one rig, one camera, one moment).
+ * Outside the rows where the backdrop shows, the frame after grid_draw is
+ * the ground's alone: kept from the first scene's frame (a transition's,
+ * not the manager's), colour and depth, it is the second scene's too. In
+ * those rows its backdrop has a scattering of its own, so there fond draws
+ * it and the ground is drawn over it again. */
+
+
+// The internal format of the bound framebuffer's depth; 0 where it has none.
+static GLint depthFormat(void) {
+  GLint type = GL_NONE, name = 0, format = 0;
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &name);
+  if (type == GL_RENDERBUFFER) {
+    GLint bound = 0;
+    glGetIntegerv(GL_RENDERBUFFER_BINDING, &bound);
+    glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(name));
+    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &format);
+    glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(bound));
+  }
+  return format;
+}
+
+// Everything the ground's pixels depend on: the camera, the frame, the
+// landscape's arguments and program, its lights, face culling.
+static std::vector<GLfloat> groundWorld(GLfloat x, GLfloat sy, GLfloat z) {
+  std::vector<GLfloat> w(16 + 16 + 4 + 3 + 16 + 16 + 4);
+  gl4duGetMatrixData("view", &w[0]);
+  gl4duGetMatrixData("proj", &w[16]);
+  GLint vp[4];
+  glGetIntegerv(GL_VIEWPORT, vp);
+  const GLfloat rest[7] = {GLfloat(vp[0]), GLfloat(vp[1]), GLfloat(vp[2]), GLfloat(vp[3]), x, sy, z};
+  std::copy(rest, rest + 7, &w[32]);
+  const GLuint p = _pId[1];
+  for (int i = 0; i < 4; ++i) {
+    glGetUniformfv(p, uniformOf(p, ("Lp[" + std::to_string(i) + "]").c_str()), &w[39 + 4 * i]);
+    glGetUniformfv(p, uniformOf(p, ("Lc[" + std::to_string(i) + "]").c_str()), &w[55 + 4 * i]);
+  }
+  GLint lights = 0;
+  glGetUniformiv(p, uniformOf(p, "nbL"), &lights);
+  const GLfloat last[4] = {GLfloat(p), GLfloat(lights), GLfloat(glIsEnabled(GL_CULL_FACE)), GLfloat(depthFormat())};
+  std::copy(last, last + 4, &w[71]);
+  return w;
+}
+
+// Copies the rows of the bound framebuffer's viewport outside shown, colour
+// and depth, from the framebuffer read to the one drawn.
+static void copyOutside(GLuint read, GLuint draw, const GLint vp[4], FrameRows shown) {
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, read);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, draw);
+  const GLint rows[2][2] = {{vp[1], shown.first}, {shown.last, vp[1] + vp[3]}};
+  for (const auto &r : rows)
+    if (r[1] > r[0])
+      glBlitFramebuffer(vp[0], r[0], vp[0] + vp[2], r[1], vp[0], r[0], vp[0] + vp[2], r[1],
+                        GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+}
+
+// grid_draw, or, for the world kept, its rows outside shown from the kept
+// frame and the ground drawn over the backdrop in the rows shown.
+static void drawGround(GLfloat x, GLfloat sy, GLfloat z, FrameRows shown) {
+  GLint vp[4], frame = 0;
+  glGetIntegerv(GL_VIEWPORT, vp);
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &frame);
+  const GLuint texture = frameTexture();
+  const bool some = shown.last >= shown.first && (shown.first > vp[1] || shown.last < vp[1] + vp[3]);
+  std::vector<GLfloat> world = some ? groundWorld(x, sy, z) : std::vector<GLfloat>();
+  if (!some || world.back() == 0.0f) {
+    grid_draw(x, sy, z);
+    return;
+  }
+  if (world == _kept.world && texture != _kept.from) {
+    copyOutside(_kept.fbo, static_cast<GLuint>(frame), vp, shown);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame));
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLint box[4];
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(vp[0], shown.first, vp[2], shown.last - shown.first);
+    grid_draw(x, sy, z);
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!scissor) glDisable(GL_SCISSOR_TEST);
+    return;
+  }
+  grid_draw(x, sy, z);
+  if (texture == gl4dhGetColorTexture()) return;
+  const GLsizei w = vp[0] + vp[2], h = vp[1] + vp[3];
+  if (_kept.w != w || _kept.h != h || _kept.depthFormat != GLint(world.back())) {
+    if (!_kept.fbo) glGenFramebuffers(1, &_kept.fbo);
+    if (!_kept.colour) glGenRenderbuffers(1, &_kept.colour), glGenRenderbuffers(1, &_kept.depth);
+    GLint bound = 0;
+    glGetIntegerv(GL_RENDERBUFFER_BINDING, &bound);
+    glBindRenderbuffer(GL_RENDERBUFFER, _kept.colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, _kept.depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, static_cast<GLenum>(world.back()), w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(bound));
+    glBindFramebuffer(GL_FRAMEBUFFER, _kept.fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, _kept.colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, _kept.depth);
+    _kept.w = w, _kept.h = h, _kept.depthFormat = GLint(world.back());
+  }
+  copyOutside(static_cast<GLuint>(frame), _kept.fbo, vp, shown);
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame));
+  _kept.world = std::move(world);
+  _kept.from = texture;
 }
 
 // A sphere of the bee, in the bee's frame: raised by y and moved forward by
@@ -1038,8 +1273,9 @@ static void beginWorldFrame(void) {
 
 // The three passes in their order; program 0 current afterwards.
 static void drawWorld(double backdropTime, GLfloat gridX, GLfloat sy, GLfloat gridZ, WingPhases wings) {
-  fond(backdropTime);
-  grid_draw(gridX, sy, gridZ);
+  const FrameRows shown = backdropRows(gridX, sy, gridZ);
+  fond(backdropTime, shown);
+  drawGround(gridX, sy, gridZ, shown);
   bee_draw(wings);
   glUseProgram(0);
 }

@@ -43,6 +43,9 @@ typedef enum {
  * not depend on the radius, and the strength grows smoothly with it. */
 GL4D_API void gl4dfBlur(GLuint in, GLuint out, GLuint radius, GLuint nbIterations,
                         GLuint weightMap, GLboolean flipV);
+/* How far, in texels, the input that one output texel of that blur depends
+ * on reaches from it; nothing further changes it. */
+GL4D_API GLuint gl4dfBlurReach(GLuint radius, GLuint nbIterations);
 /* The same Gaussian of standard deviation sigma texels of in, any real
  * sigma: 0 or less (or NaN) copies exactly. */
 GL4D_API void gl4dfBlurSigma(GLuint in, GLuint out, GLfloat sigma, GLboolean flipV);
@@ -70,6 +73,17 @@ GL4D_API void gl4dfSobelSetResultMode(GL4DFenum mode);
 GL4D_API void gl4dfSobelSetMixMode(GL4DFenum mode);
 /* Mix factor, held within 0..1; NaN is reported and the factor kept. */
 GL4D_API void gl4dfSobelSetMixFactor(GLfloat factor);
+/* Where only part of an output matters. The filter calls that follow
+ * compute the texels of out inside the rectangle x, y, w, h (texels of out's
+ * level 0, clipped to it) exactly as a call without it would, and of the
+ * rest only what those need, so that their cost follows the rectangle's
+ * area; out's texels outside it are left undefined. An empty rectangle (w or
+ * h 0) computes nothing, though scattering draws its next pattern all the
+ * same; a negative w or h asks for whole outputs again (the default, and
+ * what gl4duClean(GL4DU_FILTERS) restores). gl4dfBlur, gl4dfScattering and
+ * gl4dfMedian keep to it where out has in's size and flipV is false; every
+ * other call computes its whole output. */
+GL4D_API void gl4dfSetRegion(GLint x, GLint y, GLsizei w, GLsizei h);
 /* Copies in to out: exact at equal sizes (flipped or not, in place or not);
  * otherwise filtered resampling: each output pixel averages ceil(scale) x
  * ceil(scale) bilinear samples spread over its footprint (scale: source

@@ -3,6 +3,21 @@
 // ("corps" = 2): the surface colour lit by "nbL" point lights whose light
 // fades with distance, then tone mapped, since the chase rigs let the light
 // colours grow without bound.
+//
+// SURFACE, where the program that draws with this stage defines it, keeps
+// only that surface's paths: SURFACE_GROUND (no stripes, no highlights) or
+// SURFACE_BEE (no tile). A software rasteriser runs both sides of every
+// branch under a mask, uniform conditions included, so the ground would pay
+// for the bee's stripes and highlights on every pixel. Undefined, both are
+// kept and the uniforms choose.
+#define SURFACE_GROUND 1
+#define SURFACE_BEE 2
+#if !defined(SURFACE) || SURFACE == SURFACE_GROUND
+#define HAS_GROUND 1
+#endif
+#if !defined(SURFACE) || SURFACE == SURFACE_BEE
+#define HAS_BEE 1
+#endif
 uniform vec4 couleur;
 uniform int hasTex;
 uniform int sol;
@@ -22,11 +37,13 @@ out vec4 fragColor;
 const vec3 AMBIENT = vec3(0.1, 0.12, 0.22);  // a bluish sky
 const float FALLOFF = 0.015;    // light / (1 + FALLOFF * distance^2)
 const float STRIPES = 1.6;      // stripe periods per unit of the body's long axis
-const float GROUND_EDGE = 44.0; // the ground fades into the backdrop from here...
-const float GROUND_END = 63.0;  // ...to the grid's edge, in world units from the eye
 const float KNEE = 0.6;         // tone mapping leaves values below this alone
 const float GLOSS = 0.6, SHININESS = 40.0;  // the bee's highlights
+// The ground fades into the backdrop from GROUND_EDGE to GROUND_END (the
+// grid's edge), in world units from the eye: both defined by the program
+// that draws it, which filters the backdrop only where it can show.
 
+#ifdef HAS_GROUND
 // The tile, filtered anisotropically: the ground is seen at grazing angles.
 // A hardware driver's sampler does it (the texture carries the driver's
 // highest anisotropy). A software rasteriser's own anisotropic path (the
@@ -37,46 +54,68 @@ const float GLOSS = 0.6, SHININESS = 40.0;  // the bee's highlights
 // the major axis of the pixel's footprint, as many as the ratio of its axes
 // up to MAX_ANISOTROPY, averaged. Probes more than a texel apart would skip
 // texels and closer ones add nothing, so the minor axis counts as at least a
-// texel. A probe reads texels itself: the sampler would filter each one
-// anisotropically again.
+// texel. A probe takes its texels from the rule that fills the tile
+// (TILE_SIZE texels a side, a black frame TILE_FRAME texels wide along the
+// first rows and columns, white cells of alpha TILE_CELL_ALPHA / 255, all
+// defined by the program that fills it): the very values a read would give,
+// at a fraction of a read's cost here, and no sampler to filter them again.
 #ifdef GL4D_SOFTWARE_RASTERIZER
 const float MAX_ANISOTROPY = 16.0;  // what llvmpipe offers
 
+// Texel t of the tile, 0 <= t < TILE_SIZE; the alpha as an 8-bit read gives it.
+vec4 tileAt(ivec2 t) {
+  return all(greaterThanEqual(t, ivec2(TILE_FRAME))) ? vec4(1.0, 1.0, 1.0, float(TILE_CELL_ALPHA) * (1.0 / 255.0))
+                                                     : vec4(0.0, 0.0, 0.0, 1.0);
+}
+
 // Bilinear, the tile repeated; p in texels.
-vec4 probe(vec2 p, ivec2 size) {
+vec4 probe(vec2 p) {
   p -= 0.5;
   vec2 f = fract(p);
-  ivec2 c = ivec2(floor(p)), m = size - 1;
-  vec4 a = texelFetch(tex, c & m, 0), b = texelFetch(tex, (c + ivec2(1, 0)) & m, 0);
-  vec4 d = texelFetch(tex, (c + ivec2(0, 1)) & m, 0), e = texelFetch(tex, (c + ivec2(1, 1)) & m, 0);
+  ivec2 c = ivec2(floor(p)), m = ivec2(TILE_SIZE - 1);
+  vec4 a = tileAt(c & m), b = tileAt((c + ivec2(1, 0)) & m);
+  vec4 d = tileAt((c + ivec2(0, 1)) & m), e = tileAt((c + ivec2(1, 1)) & m);
   return mix(mix(a, b, f.x), mix(d, e, f.x), f.y);
 }
 
 vec4 tileTexel(vec2 uv) {
-  ivec2 size = textureSize(tex, 0);
-  vec2 p = uv * vec2(size), dx = dFdx(p), dy = dFdy(p);
+  vec2 p = uv * vec2(TILE_SIZE), dx = dFdx(p), dy = dFdy(p);
   float lx = length(dx), ly = length(dy);
   int probes = int(min(ceil(max(lx, ly) / max(min(lx, ly), 1.0)), MAX_ANISOTROPY));
   vec2 step = (lx >= ly ? dx : dy) / float(probes);
   p -= 0.5 * float(probes - 1) * step;
   vec4 sum = vec4(0.0);
-  for (int i = 0; i < probes; ++i) sum += probe(p + float(i) * step, size);
+  for (int i = 0; i < probes; ++i) sum += probe(p + float(i) * step);
   return sum / float(probes);
 }
 #else
 vec4 tileTexel(vec2 uv) { return texture(tex, uv); }
 #endif
+#endif
 
 // Colour before lighting: the tile laid over the ground by its alpha, or the
 // stripes multiplying the bee's colour. The stripes run across the body's
 // long axis (the wings and the head are black anyway).
+#ifdef HAS_GROUND
+vec4 groundAlbedo() {
+  vec4 t = tileTexel(vsoTexCoord);
+  return vec4(mix(couleur.rgb, t.rgb, t.a), couleur.a);
+}
+#endif
+#ifdef HAS_BEE
+vec4 beeAlbedo() { return couleur * texture(myTex, vec2(0.5, STRIPES * vsoAlong)); }
+#endif
+
 vec4 albedo() {
   if (hasTex == 0) return couleur;
-  if (sol == 1) {
-    vec4 t = tileTexel(vsoTexCoord);
-    return vec4(mix(couleur.rgb, t.rgb, t.a), couleur.a);
-  }
-  return couleur * texture(myTex, vec2(0.5, STRIPES * vsoAlong));
+#if !defined(HAS_BEE)
+  return groundAlbedo();
+#elif !defined(HAS_GROUND)
+  return beeAlbedo();
+#else
+  if (sol == 1) return groundAlbedo();
+  return beeAlbedo();
+#endif
 }
 
 // Light i arriving at p: its colour dimmed by distance, and the direction
@@ -107,13 +146,15 @@ void main() {
   int lights = min(nbL, 4);
   vec3 l;
   for (int i = 0; i < lights; ++i) light += c.rgb * arriving(i, vsoPosition, l) * max(dot(n, l), 0.0);
+#ifdef HAS_BEE
   // Only the bee is glossy, so that its black head and wings catch the
-  // lights. A loop, unlike a branch, costs the ground nothing.
+  // lights.
   vec3 toEye = normalize(vsoEye - vsoPosition);
   for (int i = 0; i < (corps == 2 ? lights : 0); ++i) {
     vec3 arrived = arriving(i, vsoPosition, l);
     if (dot(n, l) > 0.0) light += arrived * GLOSS * pow(max(dot(n, normalize(l + toEye)), 0.0), SHININESS);
   }
+#endif
   float alpha = c.a;
   // The ground fades out towards the grid's edge, showing the backdrop.
   if (sol == 1) alpha *= 1.0 - smoothstep(GROUND_EDGE, GROUND_END, length(vsoPosition.xz - vsoEye.xz));

@@ -117,30 +117,53 @@ TEST_F(Bee, TheTiledGroundAndTheHillsStayPutWhileTheGridFollowsTheEye) {
   EXPECT_LT(difference(here, landscape(2.3f, -7, 0)), 0.5) << "one tile aside, the same flat ground";
   EXPECT_GT(difference(here, landscape(0.3f, -7.5f, 0)), 2.0) << "half a tile on, the lines have moved";
   const float spacing = 128.0f / 511.0f;
-  here = landscape(0.3f, -7, 2);
-  for (int k : {1, 3, 5, 8}) EXPECT_EQ(changed(here, landscape(0.3f, -7, 2, k * spacing), 16), 0) << "slid by " << k;
+  here = landscape(0.3f, -7, 1);
+  for (int k : {1, 3, 5, 8}) EXPECT_EQ(changed(here, landscape(0.3f, -7, 1, k * spacing), 16), 0) << "slid by " << k;
   // In flight the grid slides by every fraction of a spacing: the hills are
   // sampled elsewhere, within rasterisation noise.
   for (float f : {0.1f, 0.25f, 0.5f, 0.77f})
-    EXPECT_LT(changed(here, landscape(0.3f, -7, 2, f * spacing), 16), FW * FH / 100) << "slid by " << f;
+    EXPECT_LT(changed(here, landscape(0.3f, -7, 1, f * spacing), 16), FW * FH / 100) << "slid by " << f;
 }
 
-TEST_F(Bee, CullingChangesNoPixel) {
-  const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
-  const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { drawAt(bee4, 8); },
+// The grid culled and the backdrop filtered only in the rows it shows in:
+// flat, then in relief from the height the bee climbs to.
+TEST_F(Bee, CullingAndTheBackdropsRowsChangeNoPixel) {
+  const GLfloat zero[4] = {0, 0, 0, 0}, climbed[4] = {0, 1, 2, 2}, high[4] = {0, 1, 2, 2.0011f};
+  const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { hf::world::subbeeX(climbed); },
                                           [&] { hf::world::subbeeY(high); }};
   hf::world::saveMotion();
   for (size_t i = 0; i < std::size(frames); ++i) {
     hf::Picture seen[2];
     for (int on : {0, 1}) {
       hf::clockAt(origin, 8);  // the same moment, the same motion
-      frame->bind(), gl4dgSetCulling(on);
+      frame->bind(), gl4dgSetCulling(on), gl4dfSetRegions(on);
       gl4duClean(GL4DU_FILTERS);  // the backdrop's scattering starts its sequence again
-      hf::world::restoreMotion(), frames[i]();
+      hf::world::restoreMotion(), hf::world::bee()[1] = i ? 2.6f : 0.1f, frames[i]();
       seen[on] = frame->read();
     }
     EXPECT_EQ(changed(seen[0], seen[1], 0), 0) << "frame " << i;
-    EXPECT_LT(gl4dgDrawnShare(hf::world::gridMesh()), 0.7f) << "frame " << i;
+    if (i) {
+      EXPECT_LT(gl4dgDrawnShare(hf::world::gridMesh()), 0.7f) << "frame " << i << ": the relief's grid culled";
+    }
+  }
+}
+
+// A cross-fade's second scene of the same world, at the same moment, into
+// another frame, takes the first's ground where no backdrop shows: it is
+// what that scene draws alone, its own scattering of the backdrop included.
+TEST_F(Bee, TheSecondSceneOfOneWorldIsWhatItDrawsAlone) {
+  hf::Frame other(FW, FH);
+  const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
+  for (const GLfloat *p : {zero, high}) {
+    const auto draw = [&](hf::Frame &into) {
+      hf::clockAt(origin, 8), into.bind(), hf::world::wingPhase() = 0, hf::world::bee()[1] = p[3] ? 2.6f : 0.1f;
+      p[3] ? hf::world::subbeeY(p) : hf::world::subbeeX(p);
+      return into.read();
+    };
+    gl4duClean(GL4DU_FILTERS), draw(other);
+    const hf::Picture alone = draw(other);  // the second pattern, drawn whole into the frame kept from
+    gl4duClean(GL4DU_FILTERS), draw(other);
+    EXPECT_EQ(changed(alone, draw(*frame), 0), 0) << (p[3] ? "relief" : "flat");
   }
 }
 

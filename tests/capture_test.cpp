@@ -8,7 +8,11 @@
 #include <cstdlib>
 #include <regex>
 
+#include <atomic>
+#include <thread>
+
 #include "gl4d/offline/benchmark_json.h"
+#include "gl4d/offline/frame_queue.h"
 #include "gl4d/offline/options.h"
 #include "gl4d/offline/progress.h"
 
@@ -128,6 +132,34 @@ TEST_F(Options, TheBenchmarkJsonSaysWhatItKnows) {
                            "[200.000, 1.5000, null, 0]"})
     EXPECT_NE(json.find(want), std::string::npos) << want << " not in\n" << json;
   EXPECT_FALSE(std::regex_search(json, std::regex("[0-9],[0-9]"))) << json;
+}
+
+// The capture's frames reach the encoder in the order drawn, through a ring
+// filled while the sending thread is held up, every one before the end; a
+// frame that cannot be sent stops the frames after it.
+TEST(FrameQueue, SendsEveryFrameInOrderAndStopsAtAFailure) {
+  std::vector<int> sent;
+  std::atomic<int> queued{0};
+  gl4d::FrameQueue frames;
+  frames.start(1, 3, [&](const std::uint8_t *f) {
+    while (queued < 3) std::this_thread::yield();  // held until the ring is full
+    sent.push_back(*f);
+    return true;
+  });
+  for (int i = 1; i <= 5; ++i) {
+    std::uint8_t *f = frames.next();
+    ASSERT_NE(f, nullptr);
+    *f = static_cast<std::uint8_t>(i);
+    frames.queue(), ++queued;
+  }
+  frames.finish();
+  EXPECT_EQ(sent, (std::vector<int>{1, 2, 3, 4, 5}));
+
+  gl4d::FrameQueue failing;
+  failing.start(1, 3, [](const std::uint8_t *) { return false; });
+  std::uint8_t *f = failing.next();
+  for (int i = 0; i < 4 && f; ++i) failing.queue(), f = failing.next();
+  EXPECT_EQ(f, nullptr);
 }
 
 }  // namespace

@@ -174,6 +174,36 @@ TEST_F(Filters, ScatteringMovesPixelsWithinItsRadiusAndKeepsTheirColours) {
   EXPECT_EQ(rms(run([](GLuint i, GLuint o) { gl4dfScattering(i, o, 0, 0, 0, GL_FALSE); }), fromPicture({W, H, src})), 0);
 }
 
+// Inside a region, each filter as a whole call computes it, at every blur
+// plan (full resolution, levels 2, 3 and 5 through the strip); the region
+// first, while the temporaries hold nothing of the picture. Scattering's
+// sequence moves on with an empty region.
+TEST_F(Filters, ARegionIsWhatTheWholeCallComputesThere) {
+  const int w = 150, h = 110, x0 = 37, y0 = 41, x1 = 96, y1 = 64;
+  std::vector<std::uint8_t> noise(w * h * 4);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+  const std::function<void(GLuint)> filters[] = {
+      [](GLuint t) { gl4dfBlur(t, t, 4, 1, 0, GL_FALSE); },  [](GLuint t) { gl4dfBlur(t, t, 7, 1, 0, GL_FALSE); },
+      [](GLuint t) { gl4dfBlur(t, t, 12, 1, 0, GL_FALSE); }, [](GLuint t) { gl4dfBlur(t, t, 21, 1, 0, GL_FALSE); },
+      [](GLuint t) { gl4dfMedian(t, t, 2, GL_FALSE); },      [](GLuint t) { gl4dfScattering(t, t, 7, 3, 0, GL_FALSE); }};
+  for (size_t f = 0; f < std::size(filters); ++f) {
+    hf::Picture seen[2];
+    for (int whole : {0, 1}) {
+      gl4duClean(GL4DU_FILTERS);
+      gl4dfSetRegion(0, 0, whole ? -1 : 0, 0), filters[f](hf::makeTexture(w, h, noise.data()));
+      gl4dfSetRegion(x0, y0, whole ? -1 : x1 - x0, y1 - y0);
+      const GLuint t = hf::makeTexture(w, h, noise.data());
+      filters[f](t);
+      seen[whole] = hf::readTexture(t);
+    }
+    int differ = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) differ += std::memcmp(&seen[0].px[(y * w + x) * 4], &seen[1].px[(y * w + x) * 4], 4) != 0;
+    EXPECT_EQ(differ, 0) << "filter " << f;
+  }
+  gl4duClean(GL4DU_FILTERS);
+}
+
 TEST_F(Filters, CopiesAreExactUprightOrFlippedAndAverageWhenShrinking) {
   EXPECT_EQ(rms(run([](GLuint i, GLuint o) { gl4dfConvTex2Tex(i, o, GL_FALSE); }, false), input), 0.0);
   const Image flipped = run([](GLuint i, GLuint o) { gl4dfConvTex2Tex(i, o, GL_TRUE); }, false);

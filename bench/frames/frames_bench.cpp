@@ -1,15 +1,19 @@
 // The show's dearest kinds of frame, each drawn over and over at one moment:
 // the sound trace (beep) at 24, 30, 60 and 144 frames a second, whose frames
 // move on by that rate's step (a trace frame is the span since the last one),
-// the flat chase with its
-// edge filters (bee2), the end of the climb in relief (bee4) and the high
-// chase over the brown relief (bee5). For each: the median frame in ms and
-// in copies, the CPU time it takes (all threads, and the calling thread,
-// which on llvmpipe runs the vertex stage and the triangle set-up, where the
-// rasteriser threads shade the fragments): CPU time holds up on a loaded
-// machine where wall time does not. Then the vertex-shader invocations of one
-// frame where the driver counts them (ARB_pipeline_statistics_query). Run
-// from the build directory.
+// and a frame of every kind of bee row: the opening flight's chase
+// (beebegin), the flat chase with its edge filters (bee2) and its cross-fade
+// into bee3, the end of the climb in relief (bee4), the high chase over the
+// brown relief (bee5), its filtered scenes (bee6, bee7) and the cross-fades
+// between them, each reached through the show's frames in its order, so that
+// the bee flies at the height the climb leaves it. For each: the median frame
+// in ms and in copies, the CPU time it takes (all threads, and the calling
+// thread, which on llvmpipe runs the vertex stage and the triangle set-up,
+// where the rasteriser threads shade the fragments: the vertex stage's
+// share): CPU time holds up on a loaded machine where wall time does not.
+// Then the vertex-shader invocations of one frame where the driver counts
+// them (ARB_pipeline_statistics_query). Without a size, at 640 x 360 and then
+// at 1920 x 1080 (a run of its own). Run from the build directory.
 //   bench_frames [width height] [--only NAME] [--frames N]
 // --only draws one kind N times (default 40) after the frames that reach it
 // and prints its time: the loop to run under perf. With BENCH_PERF_FIFO set
@@ -72,10 +76,18 @@ struct Kind {
   double at;   // seconds on the scene's clock
   int fps = 0;  // the trace's rate: each frame one step later; 0 holds the clock
 };
-// bee4 and bee5 go through the show's frames up to their moment (30 fps), as
+// The cross-fades half way through, as the timeline has them.
+void bee2bee3(int state) { fondu(bee2, bee3, 1000, 500, state); }
+void bee4bee5(int state) { fondu(bee4, bee5, 3000, 1500, state); }
+void bee5bee6(int state) { fondu(bee5, bee6, 3000, 1500, state); }
+void bee6bee7(int state) { fondu(bee6, bee7, 3000, 1500, state); }
+// The bee rows go through the show's frames up to their moment (30 fps), as
 // the chase integrates the bee's flight frame by frame; the trace at its rate.
-const Kind kinds[] = {{"beep24", beep, 4.0, 24}, {"beep30", beep, 4.0, 30}, {"beep60", beep, 4.0, 60},
-                      {"beep144", beep, 4.0, 144}, {"bee2", bee2, 1.0}, {"bee4", bee4, 9.0}, {"bee5", bee5, 2.0}};
+const Kind kinds[] = {{"beep24", beep, 4.0, 24},    {"beep30", beep, 4.0, 30},    {"beep60", beep, 4.0, 60},
+                      {"beep144", beep, 4.0, 144},  {"beebegin", beebegin, 20.0}, {"bee2", bee2, 1.0},
+                      {"bee2>bee3", bee2bee3, 0.5}, {"bee4", bee4, 9.0},          {"bee4>bee5", bee4bee5, 1.5},
+                      {"bee5", bee5, 2.0},          {"bee5>bee6", bee5bee6, 1.5}, {"bee6", bee6, 2.0},
+                      {"bee6>bee7", bee6bee7, 1.5}, {"bee7", bee7, 2.0}};
 
 void reach(const Kind &k) {
   origin += 1000.0 * 1000.0;  // a fresh clock for each scene
@@ -159,7 +171,7 @@ int main(int argc, char **argv) {
     else if (!std::strcmp(argv[i], "--reach-fps") && i + 1 < argc) reachFps = std::max(1, std::atoi(argv[++i]));
     else if (sizes < 2 && std::atoi(argv[i]) > 0) size[sizes++] = std::atoi(argv[i]);
     else {
-      std::fprintf(stderr, "usage: %s [width height] [--only beep24|beep30|beep60|beep144|bee2|bee4|bee5] [--frames N] [--reach-fps N] [--png DIR]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [width height] [--only KIND] [--frames N] [--reach-fps N] [--png DIR]\n", argv[0]);
       return 2;
     }
   }
@@ -169,6 +181,7 @@ int main(int argc, char **argv) {
   bench::attachDepth(frame);
   bind();
   animationsInit();
+  fondu(nullptr, nullptr, 0, 0, 0);  // the cross-fade's textures and program
   gl4dSetManualClock(GL_TRUE);
   origin = 1000.0 * 1000.0;  // the same clock readings in every run: the same frames
   gl4dSetElapsedTime(origin);
@@ -190,17 +203,23 @@ int main(int argc, char **argv) {
       perfControl(true);
       const double ms = bench::medianMs([&] { draw(k); }, frames, 0);
       perfControl(false);
-      std::printf("%-7s median of %d frames: %8.2f ms\n", k.name, frames, ms);
+      std::printf("%-9s median of %d frames: %8.2f ms\n", k.name, frames, ms);
       continue;
     }
     double ms = 0.0, all = 0.0, main = 0.0;
     const double copies = bench::medianCopies([&] { draw(k); }, reference, 9, 1, &ms);
     cpuMs(k, 9, &all, &main);
-    std::printf("%-7s %8.2f ms %8.2f copies  CPU %8.2f ms (this thread %7.2f)  %9llu vertex-shader invocations\n",
+    std::printf("%-9s %8.2f ms %8.2f copies  CPU %8.2f ms (this thread %7.2f)  %9llu vertex-shader invocations\n",
                 k.name, ms, copies, all, main, static_cast<unsigned long long>(vertexInvocations(k)));
     std::fflush(stdout);
   }
   bench::freeTarget(src);
   bench::freeTarget(dst);
-  return 0;
+  // Without a size, both: this run at 640 x 360, then one of its own at
+  // 1920 x 1080 (the cross-fade's textures take the first frame's size).
+  if (sizes > 0 || png) return 0;
+  std::string again = std::string(argv[0]) + " 1920 1080";
+  for (int i = 1; i < argc; ++i) again += std::string(" '") + argv[i] + "'";
+  std::fflush(stdout);
+  return std::system(again.c_str()) == 0 ? 0 : 1;
 }

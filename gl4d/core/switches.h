@@ -21,6 +21,9 @@ GL4D_API GLboolean gl4duIsSoftwareRasterizer(void);
 /* Every shader source the layer compiles from then on, exactly as compiled
  * (its defines in place), goes to sink; NULL stops it. */
 GL4D_API void gl4duSetShaderSink(void (*sink)(GLenum stage, const char *source));
+/* The filters' regions (gl4dfSetRegion) kept, the default, or ignored:
+ * every call then computes its whole output. */
+GL4D_API void gl4dfSetRegions(GLboolean on);
 /* Builds now every program the filters can use on w x h RGBA8 textures, as
  * the scene manager does before the show's first frame. */
 GL4D_API void gl4dfPrepare(int w, int h);

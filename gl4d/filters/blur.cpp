@@ -154,9 +154,12 @@ Plan planFor(double sigma) {
   return {1, sigma};
 }
 
+// Taps on each side of the Gaussian cut at three sigma.
+int tapsFor(double sigma) { return std::clamp(int(std::ceil(3.0 * sigma)), 1, kMaxTaps); }
+
 // Normalised weights w[0..taps] of the Gaussian cut at three sigma.
 int gaussian(double sigma, GLfloat *w) {
-  const int taps = std::clamp(int(std::ceil(3.0 * sigma)), 1, kMaxTaps);
+  const int taps = tapsFor(sigma);
   double sum = 0.0, raw[kMaxTaps + 1];
   for (int i = 0; i <= taps; ++i) {
     raw[i] = std::exp(-0.5 * i * i / (sigma * sigma));
@@ -195,14 +198,15 @@ GLuint lineProgram(int axis, int taps, bool offsets) {
   return program(name.c_str(), body.c_str());
 }
 
-void line(GLuint in, GLuint out, GLsizei w, GLsizei h, int axis, double sigma, bool flip, bool whole) {
+void line(GLuint in, GLuint out, GLsizei w, GLsizei h, int axis, double sigma, bool flip, bool whole,
+          const Rect *only = nullptr) {
   GLfloat weights[kMaxTaps + 1];
   const int taps = gaussian(sigma, weights);
   const GLuint prog = lineProgram(axis, taps, whole && taps <= kMaxOffsetTaps);
   useProgram(prog, in, Sampling::Nearest);
   setInt2(prog, "last", w - 1, h - 1);
   setFloats(prog, "weights", weights, taps + 1);
-  drawInto(out, w, h, flip);
+  drawInto(out, w, h, flip, only);
 }
 
 // Reduces the w x h corner of `in` by k along the axes asked, into the
@@ -213,12 +217,44 @@ GLuint reduceProgram(int k, bool x, bool y) {
   return program(("blur reduce " + defines).c_str(), (defines + kReduceBody).c_str());
 }
 
-void reduce(GLuint in, GLsizei w, GLsizei h, GLuint out, GLsizei outW, GLsizei outH, int k, bool x, bool y) {
+void reduce(GLuint in, GLsizei w, GLsizei h, GLuint out, GLsizei outW, GLsizei outH, int k, bool x, bool y,
+            const Rect *only = nullptr) {
   const GLuint prog = reduceProgram(k, x, y);
   useProgram(prog, in, Sampling::Nearest);
   setInt2(prog, "last", w - 1, h - 1);
   setInt(prog, "factor", k);
-  drawInto(out, outW, outH, false);
+  drawInto(out, outW, outH, false, only);
+}
+
+// What a part of the output needs of the stages before it. The
+// enlargement's texel c reads the two level texels about c / k + 1
+// (bilinear), and a row of a reduction's level, t, the input rows from
+// (t - 1) k - k / 2 on, 2 k - (k & 1) of them. A texel more on each side of
+// the level keeps the sampler's rounding at a weight's edge out of it.
+Rect enlargedFrom(const Rect &r, int k, GLsizei lw, GLsizei lh) {
+  if (r.empty()) return r;
+  return Rect{r.x0 / k - 1, r.y0 / k - 1, (r.x1 - 1) / k + 4, (r.y1 - 1) / k + 4}.grown(0, 0, lw, lh);
+}
+Rect rowsReducedFrom(const Rect &r, int k, GLsizei w, GLsizei h) {
+  if (r.empty()) return r;
+  return Rect{r.x0, (r.y0 - 1) * k - k / 2, r.x1, (r.y1 - 2) * k - k / 2 + 2 * k - (k & 1)}.grown(0, 0, w, h);
+}
+
+// How far from an output texel the input texels that the blur of sigma
+// reads lie: the stages' needs above, followed back from one output texel
+// of each phase of the level, far from any edge.
+GLint reachOf(double sigma) {
+  const Plan plan = planFor(sigma);
+  const int taps = tapsFor(plan.sigma), k = plan.factor;
+  if (k == 1) return taps;
+  const GLsizei big = 1 << 24;
+  GLint reach = 0;
+  for (GLint c = big / 2; c < big / 2 + k; ++c) {
+    const Rect level = enlargedFrom(Rect{0, c, 1, c + 1}, k, 1, big).grown(0, taps, 1, big);
+    const Rect in = rowsReducedFrom(level, k, 1, big);
+    reach = std::max({reach, c - in.y0, in.y1 - 1 - c});
+  }
+  return reach;
 }
 
 // Beyond this many times the texture's size a blur is flat already.
@@ -228,10 +264,15 @@ void blur(const Image &src, GLuint target, double sigma, bool flip) {
   const GLsizei w = src.w, h = src.h;
   sigma = std::min(sigma, kMaxSigmaPerSize * std::max(w, h));
   const Plan plan = planFor(sigma);
+  // Each stage computes what the stages after it read of it, back from the
+  // part of the output asked for.
+  const Rect &region = callRegion();
+  const int taps = tapsFor(plan.sigma);
   if (plan.factor == 1) {
     const GLuint work = scratch(Scratch::Work, w, h, src.scratchFormat);
-    line(src.tex, work, w, h, 0, sigma, false, true);
-    line(work, target, w, h, 1, sigma, flip, true);
+    const Rect rows = region.grown(0, taps, w, h);
+    line(src.tex, work, w, h, 0, sigma, false, true, &rows);
+    line(work, target, w, h, 1, sigma, flip, true, &region);
     return;
   }
   const int k = plan.factor;
@@ -239,30 +280,33 @@ void blur(const Image &src, GLuint target, double sigma, bool flip) {
   const GLsizei tw = (w + 1) / 2 + 2, th = (h + 1) / 2 + 2;          // its textures, sized for k = 2
   const GLuint a = scratch(Scratch::LevelA, tw, th, src.scratchFormat);
   const GLuint b = scratch(Scratch::LevelB, tw, th, src.scratchFormat);
+  const Rect levelY = enlargedFrom(region, k, lw, lh), levelX = levelY.grown(0, taps, lw, lh),
+             reduced = levelX.grown(taps, 0, lw, lh);
   if (k == 2) {
     const GLuint prog = program("blur halve", kHalveBody);
     useProgram(prog, src.tex, Sampling::Linear);
     setFloat2(prog, "texel", GLfloat(1.0 / w), GLfloat(1.0 / h));
-    drawInto(a, lw, lh, false);
+    drawInto(a, lw, lh, false, &reduced);
   } else if (k <= kMaxFixedFactor) {
-    reduce(src.tex, w, h, a, lw, lh, k, true, true);
+    reduce(src.tex, w, h, a, lw, lh, k, true, true, &reduced);
   } else {
     const GLuint strip = scratch(Scratch::Strip, (w + kMaxFixedFactor) / (kMaxFixedFactor + 1) + 2, h,
                                  src.scratchFormat);
-    reduce(src.tex, w, h, strip, lw, h, k, true, false);
-    reduce(strip, lw, h, a, lw, lh, k, false, true);
+    const Rect stripped = rowsReducedFrom(reduced, k, lw, h);
+    reduce(src.tex, w, h, strip, lw, h, k, true, false, &stripped);
+    reduce(strip, lw, h, a, lw, lh, k, false, true, &reduced);
   }
   // For k = 2 the level fills its textures: the faster whole-texture passes.
   const bool whole = lw == tw && lh == th;
-  line(a, b, lw, lh, 0, plan.sigma, false, whole);
-  line(b, a, lw, lh, 1, plan.sigma, false, whole);
+  line(a, b, lw, lh, 0, plan.sigma, false, whole, &levelX);
+  line(b, a, lw, lh, 1, plan.sigma, false, whole, &levelY);
 
   // Output pixel centre c (in pixels) reads the level at c / k + 1 texels.
   const GLuint prog = program("blur enlarge", kEnlargeBody);
   useProgram(prog, a, Sampling::Linear);
   setFloat2(prog, "scale", GLfloat(double(w) / k / tw), GLfloat(double(h) / k / th));
   setFloat2(prog, "offset", GLfloat(1.0 / tw), GLfloat(1.0 / th));
-  drawInto(target, w, h, flip);
+  drawInto(target, w, h, flip, &region);
 }
 
 }  // namespace
@@ -289,6 +333,11 @@ void prepareBlurTemporaries(GLsizei w, GLsizei h) {
   scratch(Scratch::Strip, (w + kMaxFixedFactor) / (kMaxFixedFactor + 1) + 2, h, GL_RGBA8);
 }
 }  // namespace gl4d::filters
+
+GLuint gl4dfBlurReach(GLuint radius, GLuint nbIterations) {
+  if (radius == 0 || nbIterations == 0) return 0;
+  return GLuint(gl4d::filters::reachOf(radius / 3.0 * std::sqrt(double(nbIterations))));
+}
 
 void gl4dfBlur(GLuint in, GLuint out, GLuint radius, GLuint nbIterations, GLuint weightMap, GLboolean flipV) {
   using namespace gl4d::filters;

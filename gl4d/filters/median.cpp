@@ -1,4 +1,6 @@
 // gl4dfMedian: the 3 x 3 median of each channel, repeated.
+#include <algorithm>
+
 #include "gl4d/filters.h"
 #include "gl4d/filters/pass.h"
 
@@ -24,10 +26,10 @@ void main() {
 }
 )";
 
-void median(GLuint in, GLuint out, GLsizei w, GLsizei h, bool flip) {
+void median(GLuint in, GLuint out, GLsizei w, GLsizei h, bool flip, const Rect &only) {
   const GLuint prog = program("median", kMedianBody);
   useProgram(prog, in, Sampling::Nearest);
-  drawInto(out, w, h, flip);
+  drawInto(out, w, h, flip, &only);
 }
 
 }  // namespace
@@ -44,13 +46,18 @@ void gl4dfMedian(GLuint in, GLuint out, GLuint nbIterations, GLboolean flipV) {
       return;
     }
     // Passes alternate between the target and a temporary so that the last
-    // one writes the target; in place, the first reads a copy.
-    GLuint input = nbIterations % 2 == 1 ? stillInput(src, target) : src.tex;
+    // one writes the target; in place, the first reads a copy. Each pass
+    // reaches a texel further than the next one needs.
+    const Rect &region = callRegion();
+    const GLint reach = GLint(std::min(nbIterations, GLuint(src.w + src.h)));
+    const Rect needed = region.grown(reach, reach, src.w, src.h);
+    GLuint input = nbIterations % 2 == 1 ? stillInput(src, target, &needed) : src.tex;
     const GLuint work = scratch(Scratch::Work, src.w, src.h, src.scratchFormat);
     for (GLuint i = 0; i < nbIterations; ++i) {
       const GLuint left = nbIterations - 1 - i;
       const GLuint output = left % 2 == 0 ? target : work;
-      median(input, output, src.w, src.h, flip && left == 0);
+      const GLint more = GLint(std::min(left, GLuint(src.w + src.h)));
+      median(input, output, src.w, src.h, flip && left == 0, region.grown(more, more, src.w, src.h));
       input = output;
     }
   });

@@ -2,6 +2,7 @@
 // the private framebuffers and the full-screen pass.
 #include "gl4d/filters/pass.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -10,6 +11,7 @@
 
 #include "gl4d/core/internal.h"
 #include "gl4d/core/switches.h"
+#include "gl4d/filters.h"
 
 namespace gl4d::filters {
 
@@ -61,6 +63,11 @@ struct Resources {
 };
 
 Resources r;
+
+// gl4dfSetRegion's rectangle, if one is set, and the running call's share
+// of its output.
+bool regionSet = false, regionsKept = true;
+Rect requested, current;
 
 GLuint makeSampler(GLenum filter, GLenum wrap) {
   GLuint s = 0;
@@ -143,6 +150,20 @@ SavedState::~SavedState() {
   glClearColor(clearColor_[0], clearColor_[1], clearColor_[2], clearColor_[3]);
 }
 
+Rect Rect::grown(GLint dx, GLint dy, GLsizei w, GLsizei h) const {
+  if (empty()) return Rect{};
+  return {std::max(0, x0 - dx), std::max(0, y0 - dy), std::min(GLint(w), x1 + dx), std::min(GLint(h), y1 + dy)};
+}
+
+const Rect &callRegion() { return current; }
+
+CallRegion::CallRegion(GLsizei w, GLsizei h, bool partial) {
+  const Rect whole{0, 0, w, h};
+  current = partial && regionSet && regionsKept ? requested.grown(0, 0, w, h) : whole;
+}
+
+CallRegion::~CallRegion() { current = Rect{}; }
+
 bool describe(const char *caller, GLuint tex, Image *image) {
   if (!glIsTexture(tex)) {
     std::fprintf(stderr, "%s: %u is not a texture\n", caller, tex);
@@ -214,10 +235,18 @@ void setFloats(GLuint prog, const char *name, const GLfloat *v, GLsizei n) {
   glUniform1fv(location(prog, name), n, v);
 }
 
-void drawInto(GLuint target, GLsizei w, GLsizei h, bool flip) {
-  if (!r.current) return;  // its build failed and was reported
+// Limits the next pass to the texels of only, unless that is all of w x h.
+void scissor(const Rect *only, GLsizei w, GLsizei h) {
+  if (!only || (only->x0 <= 0 && only->y0 <= 0 && only->x1 >= w && only->y1 >= h)) return;
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(only->x0, only->y0, only->x1 - only->x0, only->y1 - only->y0);
+}
+
+void drawInto(GLuint target, GLsizei w, GLsizei h, bool flip, const Rect *only) {
+  if (!r.current || (only && only->empty())) return;  // a failed build (reported), or nothing to draw
   ensureObjects();
   neutralState();
+  scissor(only, w, h);
   glBindFramebuffer(GL_FRAMEBUFFER, r.drawFbo);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
   glViewport(0, 0, w, h);
@@ -227,20 +256,25 @@ void drawInto(GLuint target, GLsizei w, GLsizei h, bool flip) {
   glDrawArrays(GL_TRIANGLES, 0, 3);
 }
 
-void copy(GLuint src, GLuint dst, GLsizei w, GLsizei h, bool flip) {
+void copy(GLuint src, GLuint dst, GLsizei w, GLsizei h, bool flip, const Rect *only) {
+  if (only && only->empty()) return;
   ensureObjects();
   neutralState();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, r.readFbo);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, src, 0);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, r.drawFbo);
   glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, dst, 0);
-  glBlitFramebuffer(0, 0, w, h, 0, flip ? h : 0, w, flip ? 0 : h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  if (only)
+    glBlitFramebuffer(only->x0, only->y0, only->x1, only->y1, only->x0, only->y0, only->x1, only->y1,
+                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  else
+    glBlitFramebuffer(0, 0, w, h, 0, flip ? h : 0, w, flip ? 0 : h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
 }
 
-GLuint stillInput(const Image &src, GLuint target) {
+GLuint stillInput(const Image &src, GLuint target, const Rect *needed) {
   if (src.tex != target) return src.tex;
   const GLuint work = scratch(Scratch::Work, src.w, src.h, src.scratchFormat);
-  copy(src.tex, work, src.w, src.h, false);
+  copy(src.tex, work, src.w, src.h, false, needed);
   return work;
 }
 
@@ -260,6 +294,11 @@ bool renderable(const char *caller, GLuint dst) {
   if (status == GL_FRAMEBUFFER_COMPLETE) return true;
   std::fprintf(stderr, "%s: texture %u cannot be drawn into (framebuffer status 0x%04X)\n", caller, dst, status);
   return false;
+}
+
+void setRegion(GLint x, GLint y, GLsizei w, GLsizei h) {
+  regionSet = w >= 0 && h >= 0;
+  requested = Rect{x, y, x + w, y + h};
 }
 
 void release() {
@@ -292,8 +331,13 @@ void gl4d::prepareFilters(int w, int h) {
 
 void gl4d::releaseFilters() {
   gl4d::filters::release();
+  gl4d::filters::setRegion(0, 0, -1, -1);
   gl4d::filters::resetScattering();
   gl4d::filters::resetSobel();
 }
 
 void gl4dfPrepare(int w, int h) { gl4d::prepareFilters(w, h); }
+
+void gl4dfSetRegion(GLint x, GLint y, GLsizei w, GLsizei h) { gl4d::filters::setRegion(x, y, w, h); }
+
+void gl4dfSetRegions(GLboolean on) { gl4d::filters::regionsKept = on; }

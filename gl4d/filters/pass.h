@@ -32,6 +32,18 @@ struct Image {
   GLenum scratchFormat = GL_RGBA8;
 };
 
+// A rectangle of texels, [x0, x1) x [y0, y1).
+struct Rect {
+  GLint x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool empty() const { return x0 >= x1 || y0 >= y1; }
+  // Grown by dx and dy on each side, then clipped to a w x h image.
+  Rect grown(GLint dx, GLint dy, GLsizei w, GLsizei h) const;
+};
+
+// The texels of its output that the running filter call must compute:
+// gl4dfSetRegion's rectangle within the output, or all of it.
+const Rect &callRegion();
+
 // Reads tex's level-0 size. False when there is nothing to filter: a name
 // that is no texture (reported on stderr under the caller's name) or a
 // texture without an image (silently: a legitimate empty texture).
@@ -59,18 +71,21 @@ void setFloat2(GLuint prog, const char *name, GLfloat x, GLfloat y);
 void setFloats(GLuint prog, const char *name, const GLfloat *v, GLsizei n);
 
 // Draws the current program over the w x h corner of target (through the
-// private framebuffer); flip mirrors the output vertically.
-void drawInto(GLuint target, GLsizei w, GLsizei h, bool flip);
+// private framebuffer), or over only the texels of it, if given; flip
+// mirrors the output vertically.
+void drawInto(GLuint target, GLsizei w, GLsizei h, bool flip, const Rect *only = nullptr);
 
-// Copies the w x h corner of src into dst (blit; exact), mirrored if asked.
-void copy(GLuint src, GLuint dst, GLsizei w, GLsizei h, bool flip);
+// Copies the w x h corner of src into dst (blit; exact), mirrored if asked,
+// or only the texels of it, if given (not mirrored).
+void copy(GLuint src, GLuint dst, GLsizei w, GLsizei h, bool flip, const Rect *only = nullptr);
 
 // True when dst can be drawn into; otherwise reports it under caller's name.
 bool renderable(const char *caller, GLuint dst);
 
 // What a pass writing target should read for src: src itself, or, when src
-// is the target, a copy of it in the Work temporary.
-GLuint stillInput(const Image &src, GLuint target);
+// is the target, a copy of it (of only the texels needed, if given) in the
+// Work temporary.
+GLuint stillInput(const Image &src, GLuint target, const Rect *needed = nullptr);
 
 // Copies src into target of the same size, exactly; target may be src.
 void copyInto(const Image &src, GLuint target, bool flip);
@@ -82,12 +97,23 @@ void resample(const Image &src, const Image &dst, bool flip);
 // described, dst checked; then filter(source, target, flip) runs at the
 // source's size, straight into out when the sizes agree, otherwise into a
 // temporary that is then resampled into out.
+// Sets what callRegion() gives for one call, and puts back all of the
+// output after it.
+class CallRegion {
+ public:
+  CallRegion(GLsizei w, GLsizei h, bool partial);
+  ~CallRegion();
+  CallRegion(const CallRegion &) = delete;
+  CallRegion &operator=(const CallRegion &) = delete;
+};
+
 template <typename Filter>
 void run(const char *caller, GLuint in, GLuint out, bool flip, Filter filter) {
   SavedState saved;
   Image src, dst;
   if (!describe(caller, in, &src) || !describe(caller, out, &dst) || !renderable(caller, out)) return;
   if (src.w == dst.w && src.h == dst.h) {
+    const CallRegion region(src.w, src.h, !flip);
     filter(src, out, flip);
     return;
   }
@@ -104,6 +130,9 @@ void prepareScattering();
 void prepareMedian();
 void prepareSobel();
 void prepareCopy();
+
+// gl4dfSetRegion's rectangle; a negative w or h: none.
+void setRegion(GLint x, GLint y, GLsizei w, GLsizei h);
 
 // Frees every object of the filters; with the resets of the families that
 // keep settings, gl4duClean returns the filters to their first state.

@@ -67,13 +67,19 @@ void gl4dfScattering(GLuint in, GLuint out, GLuint radius, GLuint density, GLuin
       copyInto(src, target, flip);
       return;
     }
-    const GLuint input = stillInput(src, target);
+    // An output texel reads the input within the radius of it (mirrored
+    // back at the edges, which stays within the radius too), and a texel
+    // more keeps rounding out of it.
+    const Rect &region = callRegion();
+    const GLint reach = GLint(std::min(radius, GLuint(src.w + src.h))) + 1;
+    const Rect needed = region.grown(reach, reach, src.w, src.h);
+    const GLuint input = stillInput(src, target, &needed);
     const GLuint prog = program("scattering", kScatterBody);
     useProgram(prog, input, Sampling::Mirrored);
     setFloat2(prog, "texel", 1.0f / src.w, 1.0f / src.h);
     setFloat(prog, "radius", static_cast<GLfloat>(std::min(radius, 1u << 20)));  // past any texture
     glUniform1ui(glGetUniformLocation(prog, "seed"), nextSeed());
     setFloat(prog, "stay", static_cast<GLfloat>(double(density) / (double(density) + 1.0)));
-    drawInto(target, src.w, src.h, flip);
+    drawInto(target, src.w, src.h, flip, &region);
   });
 }

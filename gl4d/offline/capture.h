@@ -29,7 +29,9 @@ class VideoCapture {
   std::string soundFile() const { return workPath("sound.raw"); }
 
   bool start(int w, int h, int fps, VideoQuality quality, std::string *error);
-  bool write(const std::uint8_t *rgba) { return video_.write(rgba); }
+  // The encoder's next frame to fill, then queued (video.h).
+  std::uint8_t *nextFrame() { return video_.nextFrame(); }
+  void queueFrame() { video_.queueFrame(); }
   void endFrames() { video_.endInput(); }
   // The capture of frames frames made whole at its path; *summary says what it holds.
   bool finish(std::uint64_t frames, int fps, const CaptureSound &sound, std::string *summary, std::string *error);

@@ -101,7 +101,7 @@ bool startChild(const std::vector<std::string> &args, bool pipeInput, Child *chi
   return true;
 }
 
-bool feedChild(Child &child, const void *data, size_t size) {
+bool feedChild(Child &child, const void *data, size_t size, const std::atomic<bool> *cancel) {
   const char *p = static_cast<const char *>(data);
   while (size > 0 && child.input >= 0) {
     const ssize_t n = write(child.input, p, size);
@@ -109,7 +109,7 @@ bool feedChild(Child &child, const void *data, size_t size) {
       p += n;
       size -= static_cast<size_t>(n);
     } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-      if (stopSignal()) return false;
+      if (stopSignal() || (cancel && *cancel)) return false;
       pollfd ready = {child.input, POLLOUT, 0};
       poll(&ready, 1, 100);
     } else {

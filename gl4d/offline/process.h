@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ struct Child {
 bool startChild(const std::vector<std::string> &args, bool pipeInput, Child *child, std::string *error);
 
 // Writes all of data to the child's input; false once the child has gone,
-// or a stop signal came (stop_signals.h) while it was not taking data.
-bool feedChild(Child &child, const void *data, size_t size);
+// or a stop signal came (stop_signals.h) or *cancel turned true while it
+// was not taking data.
+bool feedChild(Child &child, const void *data, size_t size, const std::atomic<bool> *cancel = nullptr);
 
 // Closes the child's input (end of data) without waiting.
 void closeChildInput(Child &child);

@@ -184,7 +184,7 @@ void planRun() {
   } else {
     SDL_GL_GetDrawableSize(SDL_GL_GetCurrentWindow(), &s.readW, &s.readH);
   }
-  s.pixels.resize(static_cast<size_t>(s.readW) * s.readH * 4);
+  if (!o.capturing()) s.pixels.resize(static_cast<size_t>(s.readW) * s.readH * 4);  // a capture's go to the encoder
   if (o.capturing()) {
     const std::string problem = videoSizeProblem(s.readW, s.readH, o.fps);
     if (!problem.empty()) failRun(problem + " (--gl4d-size, --gl4d-fps)");
@@ -197,8 +197,8 @@ void planRun() {
 }
 
 // The frame as it stands in the scene manager's framebuffer (or, without
-// one, in the window's back buffer), rows bottom-up.
-void readFrame() {
+// one, in the window's back buffer), rows bottom-up, into pixels.
+void readFrame(std::uint8_t *pixels) {
   LayerSession &s = layerSession;
   GLint readFb = 0, readBuffer = GL_BACK, packBuffer = 0, alignment = 4;
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFb);
@@ -212,7 +212,7 @@ void readFrame() {
   }
   glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, s.readW, s.readH, GL_RGBA, GL_UNSIGNED_BYTE, s.pixels.data());
+  glReadPixels(0, 0, s.readW, s.readH, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
   glPixelStorei(GL_PACK_ALIGNMENT, alignment);
   glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer));
   if (!fb) glReadBuffer(static_cast<GLenum>(readBuffer));
@@ -382,11 +382,13 @@ void endOfflineFrame() {
   LayerSession &s = layerSession;
   if (s.opt.benchmark) benchmarkFrameEnd(frameMs(s.frame));
   const bool still = s.nextStill < s.stills.size() && s.stills[s.nextStill].frame == s.frame;
-  if (s.opt.capturing() || still) readFrame();
-  if (s.opt.capturing() && !s.capture.write(s.pixels.data())) failRun("ffmpeg stopped taking frames");
+  std::uint8_t *pixels = s.pixels.data();
+  if (s.opt.capturing() && !(pixels = s.capture.nextFrame())) failRun("ffmpeg stopped taking frames");
+  if (s.opt.capturing() || still) readFrame(pixels);
+  if (s.opt.capturing()) s.capture.queueFrame();  // read only from here on, by the encoder's thread and the stills
   std::string error;
   for (; s.nextStill < s.stills.size() && s.stills[s.nextStill].frame == s.frame; ++s.nextStill)
-    if (!writeStill(s.opt.stillsDir, s.stills[s.nextStill].askedMs, s.readW, s.readH, s.pixels.data(), &error))
+    if (!writeStill(s.opt.stillsDir, s.stills[s.nextStill].askedMs, s.readW, s.readH, pixels, &error))
       failRun(error);
   ++s.frame;
   s.progress->update(s.frame, frameMs(s.frame), sinceLoadMs());

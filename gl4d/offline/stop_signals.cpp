@@ -1,6 +1,7 @@
 #include "gl4d/offline/stop_signals.h"
 
 #include <SDL2/SDL.h>
+#include <pthread.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -43,6 +44,13 @@ void takeStopSignals() {
     if (now.sa_handler != SIG_IGN) sigaction(signal, &stop, nullptr);
   }
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+}
+
+void blockStopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kStopSignals) sigaddset(&set, signal);
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
 int stopSignal() { return std::max(runState.load(), 0); }

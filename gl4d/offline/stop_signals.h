@@ -11,6 +11,9 @@ namespace gl4d {
 // a signal into a quit event: a run that "ends well").
 void takeStopSignals();
 
+// For a thread of the run's own: the stop signals reach the others.
+void blockStopSignals();
+
 // The signal that stopped the run, 0 while none has.
 int stopSignal();
 

@@ -40,16 +40,22 @@ bool VideoEncoder::start(const std::string &path, int w, int h, int fps, VideoQu
   for (const std::string &a : x264Settings(quality)) args.push_back(a);
   for (const char *a : {"-movflags", "+faststart", "-f", "mp4", "-y"}) args.push_back(a);
   args.push_back(fileUrl(path));
-  return startChild(args, true, &child_, error);
+  if (!startChild(args, true, &child_, error)) return false;
+  // Three frames: one drawn while one is sent and one waits.
+  frames_.start(upright_.size(), 3, [this](const std::uint8_t *rgba) { return send(rgba); });
+  return true;
 }
 
-bool VideoEncoder::write(const std::uint8_t *rgba) {
+bool VideoEncoder::send(const std::uint8_t *rgba) {
   const size_t row = static_cast<size_t>(w_) * 4;
   for (int y = 0; y < h_; ++y) std::memcpy(&upright_[static_cast<size_t>(y) * row], rgba + (h_ - 1 - y) * row, row);
-  return feedChild(child_, upright_.data(), upright_.size());
+  return feedChild(child_, upright_.data(), upright_.size(), &frames_.cancelled());
 }
 
-void VideoEncoder::endInput() { closeChildInput(child_); }
+void VideoEncoder::endInput() {
+  frames_.finish();
+  closeChildInput(child_);
+}
 
 bool VideoEncoder::finish(std::string *error) {
   if (child_.pid < 0) return true;
@@ -60,7 +66,10 @@ bool VideoEncoder::finish(std::string *error) {
   return false;
 }
 
-void VideoEncoder::stop() { killChild(child_); }
+void VideoEncoder::stop() {
+  frames_.cancel();
+  killChild(child_);
+}
 
 bool muxSound(const std::string &videoPath, const std::string &wavPath, const std::string &out, std::string *error) {
   const std::vector<std::string> args = {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gl4d/offline/frame_queue.h"
 #include "gl4d/offline/options.h"
 #include "gl4d/offline/process.h"
 
@@ -17,10 +18,13 @@ class VideoEncoder {
   ~VideoEncoder();
   // Starts ffmpeg writing path (absolute), an MP4 of w x h frames at fps.
   bool start(const std::string &path, int w, int h, int fps, VideoQuality quality, std::string *error);
-  // One frame of w x h RGBA8 pixels, rows bottom-up as glReadPixels gives
-  // them; sent upright. False once ffmpeg has gone.
-  bool write(const std::uint8_t *rgba);
-  // End of the frames; ffmpeg finishes the file on its own.
+  // Where the next frame goes: w x h RGBA8 pixels, rows bottom-up as
+  // glReadPixels gives them, sent upright by a thread of their own once
+  // queued, while the next ones are drawn. nullptr once ffmpeg has gone or
+  // a stop signal came.
+  std::uint8_t *nextFrame() { return frames_.next(); }
+  void queueFrame() { frames_.queue(); }
+  // End of the frames: those queued sent, ffmpeg finishes the file on its own.
   void endInput();
   // Waits for ffmpeg; false with a reason if it failed.
   bool finish(std::string *error);
@@ -28,9 +32,13 @@ class VideoEncoder {
   void stop();
 
  private:
+  // Sends one frame upright (the sending thread's).
+  bool send(const std::uint8_t *rgba);
+
   Child child_;
   int w_ = 0, h_ = 0;
   std::vector<std::uint8_t> upright_;
+  FrameQueue frames_;
 };
 
 // Writes out: the video of videoPath as it is, with the sound of wavPath
