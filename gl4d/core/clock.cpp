@@ -50,6 +50,8 @@ void gl4dAdvanceElapsedTime(double ms) {
   if (ms > 0.0) manualMs.store(manualMs.load(std::memory_order_relaxed) + ms, std::memory_order_relaxed);
 }
 
+bool gl4d::manualClockOn() { return manual.load(std::memory_order_relaxed); }
+
 double gl4d::phaseMs[gl4d::kPhases] = {0, 0, 0, 0};
 
 double gl4d::sinceLoadMs() {

@@ -10,6 +10,10 @@
 #include "gl4d/scenes.h"
 
 namespace gl4d {
+
+// Whether the layer's clock is the manual one (time set by hand).
+bool manualClockOn();
+
 void releaseScenes();
 void releaseFilters();
 // Everything the filters would make on their first calls on w x h RGBA8

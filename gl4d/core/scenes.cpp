@@ -118,6 +118,7 @@ void present() {
 
 void gl4dhInit(GL4DHanime *table, GLuint width, GLuint height, void (*init)(void)) {
   if (m.table.load(std::memory_order_relaxed)) gl4d::releaseScenes();
+  gl4d::soundClock().restart();  // a table set again plays from its start
   // An offline run renders the show at its own frame size.
   gl4d::sceneFrameSize(&width, &height);
   m.width = width;
@@ -184,8 +185,10 @@ void gl4dhDraw(void) {
     m.started = true;
     m.showStart = now;
   }
-  // Offline, frames are the clock's; live, the sound's.
-  const double show = gl4d::offlineSession() ? now - m.showStart : gl4d::soundClock().frame(now);
+  // Offline, frames are the clock's, and so is a clock set by hand; live,
+  // the sound's.
+  const double show =
+      gl4d::offlineSession() || gl4d::manualClockOn() ? now - m.showStart : gl4d::soundClock().frame(now);
   m.shown = show;
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);

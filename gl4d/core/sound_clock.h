@@ -36,6 +36,8 @@ class SoundClock {
   // previous frame's. Before any block and while the stream stalls it runs
   // on the layer's clock; the first frame is at 0 or at the sound heard.
   double frame(double nowMs);
+  // Main thread: a new show's first frame comes next (a table set again).
+  void restart() { started_ = moved_ = stalled_ = slewing_ = false; }
   void setDelay(double ms) { delayMs_ = ms; }
   double delay() const { return delayMs_; }
   const Stats &stats() const { return stats_; }
