@@ -20,6 +20,7 @@
 #include "ImprovedNoise.h"
 #include "gl4d/clock.h"
 #include "gl4d/scenes.h"
+#include "scenetime.h"
 
 static_assert(std::atomic<float>::is_always_lock_free && std::atomic<Uint32>::is_always_lock_free);
 
@@ -171,22 +172,20 @@ static float countdownEnvelope(float t) {
   return std::min(1.0f, e);
 }
 
-static inline float seconds(double ms) { return static_cast<float>(ms / 1000.0); }
-
 // Modes 2 and 3: an 880 Hz carrier, sine on the left and cosine on the
 // right, added under the countdown's envelope, the values starting at show
 // time ms. The countdown starts with its first value; its first beeps start
 // and end on their samples.
 static void beepCountdown(Sint16 *v, int n, float gvol, double ms) {
   Countdown &c = _countdown;
-  const float now = seconds(ms);
+  const float now = showSeconds(ms);
   if (c.__t0 < 0.0f) c.__t0 = now;
   const float e = countdownEnvelope(now - c.__t0);
   if (e < 0.0f) return;
   const bool bySample = now - c.__t0 < 8.0f;
   double amp = 32767.0f * gvol * e;
   for (int k = 0; k + 1 < n; k += 2) {
-    if (bySample) amp = 32767.0f * gvol * firstBeeps(seconds(ms + 500.0 * k / kAhRate) - c.__t0);
+    if (bySample) amp = 32767.0f * gvol * firstBeeps(showSeconds(ms + 500.0 * k / kAhRate) - c.__t0);
     if (amp != 0.0) {
       v[k] = static_cast<Sint16>(truncClamp(v[k] + std::sin(static_cast<double>(c.x)) * amp, -32768, 32767));
       v[k + 1] = static_cast<Sint16>(truncClamp(v[k + 1] + std::cos(static_cast<double>(c.x)) * amp, -32768, 32767));
