@@ -1390,7 +1390,8 @@ static struct {
 
 static WingPhases moveWorld(const SceneClock &clock) {
   if (clock.toMs != motion.movedTo) {
-    std::vector<StepPart> parts;
+    static std::vector<StepPart> parts;  // kept: no allocation a frame
+    parts.clear();
     forEachStep(motion.movedTo < 0.0 ? clock.fromMs : motion.movedTo, clock.toMs,
                 [&](const StepPart &p) { parts.push_back(p); });
     for (const StepPart &part : parts) {
