@@ -28,6 +28,9 @@ static GLuint _quad = 0, _disk = 0, _sphere = 0, _grid = 0, _flatGrid = 0;
 static GLuint _texProgId = 0;
 // The bee, the landscape and the backdrop.
 static GLuint _pId[3] = {0, 0, 0};
+// The landscape's program without the tile, for the brown relief, which
+// shows none (perlin.fs, SURFACE_PLAIN_GROUND).
+static GLuint _plainGroundId = 0;
 // Screen-sized work texture; carries huit's last picture into rouge and
 // serves beep as its feedback texture.
 static GLuint _texOut = 0;
@@ -186,6 +189,8 @@ void animationsInit(void) {
   _pId[0] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/perlin.fs", nullptr);
   gl4duDefine("SURFACE", "SURFACE_GROUND");
   _pId[1] = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
+  gl4duDefine("SURFACE", "SURFACE_PLAIN_GROUND");
+  _plainGroundId = gl4duCreateProgram("<vs>shaders/perlin.vs", "<fs>shaders/perlin.fs", nullptr);
   gl4duDefine("SURFACE", nullptr);
   _pId[2] = gl4duCreateProgram("<vs>shaders/basic3d.vs", "<fs>shaders/fond.fs", nullptr);
 
@@ -1001,17 +1006,21 @@ static void fond(double t, FrameRows shown = {0, -1}) {
   gl4dfSetRegion(0, 0, -1, -1);
 }
 
+// The program that draws the landscape of relief sy: the brown relief
+// (above 2.001) shows no tile.
+static GLuint groundProgram(GLfloat sy) { return sy > 2.001f ? _plainGroundId : _pId[1]; }
+
 // The landscape: the 512 x 512 grid, 128 units across, centred under the eye
 // at (x, z) and lifted by noise of height sy in the vertex stage. Above
 // 2.001 the relief turns brown and loses its tiles (a NaN stays blue).
 static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   const GLboolean blend = glIsEnabled(GL_BLEND);
   glEnable(GL_BLEND);
-  const GLuint p = _pId[1];
+  const bool brown = sy > 2.001f;
+  const GLuint p = groundProgram(sy);
   glUseProgram(p);
   gl4duBindMatrix("model");
   gl4duLoadIdentityf();
-  const bool brown = sy > 2.001f;
   if (brown)
     glUniform4f(uniformOf(p, "couleur"), 0.14f, 0.1f, 0.05f, 1.0f);
   else
@@ -1086,7 +1095,7 @@ static std::vector<GLfloat> groundWorld(GLfloat x, GLfloat sy, GLfloat z) {
   glGetIntegerv(GL_VIEWPORT, vp);
   const GLfloat rest[7] = {GLfloat(vp[0]), GLfloat(vp[1]), GLfloat(vp[2]), GLfloat(vp[3]), x, sy, z};
   std::copy(rest, rest + 7, &w[32]);
-  const GLuint p = _pId[1];
+  const GLuint p = groundProgram(sy);
   for (int i = 0; i < 4; ++i) {
     glGetUniformfv(p, uniformOf(p, ("Lp[" + std::to_string(i) + "]").c_str()), &w[39 + 4 * i]);
     glGetUniformfv(p, uniformOf(p, ("Lc[" + std::to_string(i) + "]").c_str()), &w[55 + 4 * i]);
@@ -1230,9 +1239,10 @@ struct LightSet {
   GLfloat colour[4][3];
 };
 
-// Lights "Lp" and "Lc" for both lit programs: light 0 fixed above the start,
-// three circling the eye. The eye's x is ox + bx and its z oz + bz (offset
-// and bee coordinate); the circles are summed in double, term by term.
+// Lights "Lp" and "Lc" for the lit programs (the bee's, both grounds'):
+// light 0 fixed above the start, three circling the eye. The eye's x is
+// ox + bx and its z oz + bz (offset and bee coordinate); the circles are
+// summed in double, term by term.
 static void sendLights(const LightSet &set, GLfloat scale, GLfloat t, const GLfloat heights[3], GLfloat ox, GLfloat bx,
                        GLfloat oz, GLfloat bz) {
   const double tt = t;
@@ -1250,8 +1260,7 @@ static void sendLights(const LightSet &set, GLfloat scale, GLfloat t, const GLfl
     for (int c = 0; c < 3; ++c) col[c] = set.colour[i][c] * scale;
     col[3] = 1.0f;
   }
-  for (int i = 0; i < 2; ++i) {
-    const GLuint p = _pId[i];
+  for (const GLuint p : {_pId[0], _pId[1], _plainGroundId}) {
     glUseProgram(p);
     glUniform1i(uniformOf(p, "nbL"), 4);
     glUniform4fv(uniformOf(p, "Lp"), 4, lp);

@@ -5,13 +5,16 @@
 // colours grow without bound.
 //
 // SURFACE, where the program that draws with this stage defines it, keeps
-// only that surface's paths: SURFACE_GROUND (no stripes, no highlights) or
-// SURFACE_BEE (no tile). A software rasteriser runs both sides of every
-// branch under a mask, uniform conditions included, so the ground would pay
-// for the bee's stripes and highlights on every pixel. Undefined, both are
-// kept and the uniforms choose.
+// only that surface's paths: SURFACE_GROUND (no stripes, no highlights),
+// SURFACE_PLAIN_GROUND (the ground without its tile either: the brown
+// relief) or SURFACE_BEE (no tile). A software rasteriser runs both sides of
+// every branch under a mask, uniform conditions included, so the ground
+// would pay for the bee's stripes and highlights on every pixel, and the
+// brown relief for the tile it does not show. Undefined, all are kept and
+// the uniforms choose.
 #define SURFACE_GROUND 1
 #define SURFACE_BEE 2
+#define SURFACE_PLAIN_GROUND 3
 #if !defined(SURFACE) || SURFACE == SURFACE_GROUND
 #define HAS_GROUND 1
 #endif
@@ -108,7 +111,9 @@ vec4 beeAlbedo() { return couleur * texture(myTex, vec2(0.5, STRIPES * vsoAlong)
 
 vec4 albedo() {
   if (hasTex == 0) return couleur;
-#if !defined(HAS_BEE)
+#if !defined(HAS_BEE) && !defined(HAS_GROUND)
+  return couleur;  // the plain ground: no tile whatever "hasTex" says
+#elif !defined(HAS_BEE)
   return groundAlbedo();
 #elif !defined(HAS_GROUND)
   return beeAlbedo();
