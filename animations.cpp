@@ -901,6 +901,11 @@ static struct {
   double ang = 0.0, first = 0.0;
 } wings;
 
+// The eye of "view", a rotation R and a translation t: -R^T t.
+static void eyeOfView(const GLfloat v[16], double eye[3]) {
+  for (int i = 0; i < 3; ++i) eye[i] = -(v[4 * i] * v[12] + v[4 * i + 1] * v[13] + v[4 * i + 2] * v[14]);
+}
+
 // Rows [first, last) of the frame.
 struct FrameRows {
   GLint first, last;
@@ -928,10 +933,10 @@ static FrameRows backdropRows(GLfloat gridX, GLfloat sy, GLfloat gridZ) {
   if (p[1] != 0.0f || p[3] != 0.0f || p[4] != 0.0f || p[7] != 0.0f || p[11] != -1.0f || p[12] != 0.0f ||
       p[13] != 0.0f || p[15] != 0.0f)
     return all;
-  // "view" is a rotation R and a translation: the eye is -R^T t, a ray d of
-  // the eye's frame is R^T d in the world.
+  // "view" is a rotation R and a translation: a ray d of the eye's frame is
+  // R^T d in the world.
   double eye[3], lowest = -1.0 - std::fabs(sy) * reliefReach(), highest = -1.0 + std::fabs(sy) * reliefReach();
-  for (int i = 0; i < 3; ++i) eye[i] = -(v[4 * i] * v[12] + v[4 * i + 1] * v[13] + v[4 * i + 2] * v[14]);
+  eyeOfView(v, eye);
   const double reach = kGroundEdge - 1.0, grid = 64.0;
   if (!(eye[1] > highest + 0.02) || std::fabs(eye[0] - gridX) + reach > grid || std::fabs(eye[2] - gridZ) + reach > grid)
     return all;
@@ -1006,17 +1011,18 @@ static void fond(double t, FrameRows shown = {0, -1}) {
   gl4dfSetRegion(0, 0, -1, -1);
 }
 
-// The program that draws the landscape of relief sy: the brown relief
-// (above 2.001) shows no tile.
-static GLuint groundProgram(GLfloat sy) { return sy > 2.001f ? _plainGroundId : _pId[1]; }
+// Above 2.001 the relief turns brown and loses its tiles (a NaN stays blue).
+static bool brownRelief(GLfloat sy) { return sy > 2.001f; }
+
+// The program that draws the landscape of relief sy.
+static GLuint groundProgram(GLfloat sy) { return brownRelief(sy) ? _plainGroundId : _pId[1]; }
 
 // The landscape: the 512 x 512 grid, 128 units across, centred under the eye
-// at (x, z) and lifted by noise of height sy in the vertex stage. Above
-// 2.001 the relief turns brown and loses its tiles (a NaN stays blue).
+// at (x, z) and lifted by noise of height sy in the vertex stage.
 static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   const GLboolean blend = glIsEnabled(GL_BLEND);
   glEnable(GL_BLEND);
-  const bool brown = sy > 2.001f;
+  const bool brown = brownRelief(sy);
   const GLuint p = groundProgram(sy);
   glUseProgram(p);
   gl4duBindMatrix("model");
@@ -1048,9 +1054,18 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   // pixel and each cost a software rasteriser a block of shading.
   const GLuint mesh = sy == 0.0f ? _flatGrid : _grid;
   // The relief never leaves |sy| x reliefReach() of the plane: the grid is
-  // drawn only where it can reach the view.
+  // drawn only where it can reach the view. Past kGroundEnd from the eye the
+  // ground is wholly transparent, and whatever lies behind it on the same
+  // ray is further still: it is drawn only within that distance of the eye,
+  // and a unit more for the rounding of its fragments' positions.
   static const GLfloat reach = reliefReach();
   gl4dgSetReach(mesh, std::fabs(sy) * reach, std::fabs(sy) * reach);
+  GLfloat v[16];
+  double eye[3];
+  gl4duGetMatrixData("view", v);
+  eyeOfView(v, eye);
+  gl4dgSetDisc(mesh, static_cast<GLfloat>((eye[0] - x) / 64.0), static_cast<GLfloat>((eye[2] - z) / 64.0),
+               (kGroundEnd + 1.0f) / 64.0f);
   gl4dgDraw(mesh);
   unuseNoiseTextures(1);
   glUniform2f(uniformOf(p, "tt"), 0.0f, 0.0f);

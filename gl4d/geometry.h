@@ -24,6 +24,11 @@ GL4D_API void gl4dgDraw(GLuint id);
  * use: no pixel changes, fewer vertices are shaded. Negative or non-finite
  * values: the whole mesh. */
 GL4D_API void gl4dgSetReach(GLuint id, GLfloat below, GLfloat above);
+/* Only the part of the mesh within radius of (x, z) in its x-z plane can
+ * change a pixel (mesh units; the program shades the rest invisible): with
+ * a reach set, a grid is then drawn only where its blocks meet that disc.
+ * A negative or non-finite radius: no such bound. */
+GL4D_API void gl4dgSetDisc(GLuint id, GLfloat x, GLfloat z, GLfloat radius);
 
 GL4D_END_DECLS
 

@@ -80,9 +80,9 @@ struct Bee : hf::GlTest {
     gl4duBindMatrix("view"), gl4duLoadIdentityf();
     gl4duLookAtf(from.x, from.y, from.z, to.x, to.y, to.z, up.x, up.y, up.z);
     const GLfloat sun[4] = {0, 4000, 3, 1}, white[4] = {1, 1, 1, 1};
-    glUseProgram(p), glUniform1i(glGetUniformLocation(p, "nbL"), 1);
-    glUniform4fv(glGetUniformLocation(p, "Lp"), 1, sun);
-    glUniform4fv(glGetUniformLocation(p, "Lc"), 1, white);
+    for (GLuint q : {hf::world::program(4), p})  // the brown relief's own program too
+      glUseProgram(q), glUniform1i(glGetUniformLocation(q, "nbL"), 1), glUniform4fv(glGetUniformLocation(q, "Lp"), 1, sun),
+          glUniform4fv(glGetUniformLocation(q, "Lc"), 1, white);
     draw();
     glUseProgram(0);
     glDisable(GL_DEPTH_TEST), glDisable(GL_BLEND), glDisable(GL_CULL_FACE);

@@ -1,5 +1,7 @@
 #include "gl4d/core/culling.h"
 
+#include <algorithm>
+
 namespace gl4d {
 
 namespace {
@@ -17,13 +19,22 @@ bool outside(const glm::vec4 corners[8]) {
   return false;
 }
 
+// Whether the block's x-z rectangle lies wholly outside the disc.
+bool beyond(const Block &b, Disc disc) {
+  if (disc.radius < 0.0f) return false;
+  const float dx = std::max({b.lo.x - disc.x, disc.x - b.hi.x, 0.0f});
+  const float dz = std::max({b.lo.z - disc.z, disc.z - b.hi.z, 0.0f});
+  return dx * dx + dz * dz > disc.radius * disc.radius;
+}
+
 }  // namespace
 
-void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above,
+void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above, Disc disc,
                    std::vector<GLsizei> *firsts, std::vector<GLsizei> *counts) {
   firsts->clear();
   counts->clear();
   for (const Block &b : blocks) {
+    if (beyond(b, disc)) continue;
     const glm::vec3 lo(b.lo.x, b.lo.y - below, b.lo.z), hi(b.hi.x, b.hi.y + above, b.hi.z);
     glm::vec4 corners[8];
     for (int i = 0; i < 8; ++i)

@@ -15,9 +15,15 @@ struct Block {
   GLsizei first, count;
 };
 
-// The ranges of the blocks whose box, stretched along y by below and above,
-// can meet the clip volume of mvp, each block its own range (its own draw).
-void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above,
+// A disc in a mesh's x-z plane; a negative radius: the whole plane.
+struct Disc {
+  float x = 0.0f, z = 0.0f, radius = -1.0f;
+};
+
+// The ranges of the blocks that meet the disc and whose box, stretched along
+// y by below and above, can meet the clip volume of mvp, each block its own
+// range (its own draw).
+void visibleRanges(const std::vector<Block> &blocks, const glm::mat4 &mvp, float below, float above, Disc disc,
                    std::vector<GLsizei> *firsts, std::vector<GLsizei> *counts);
 
 // proj * view * model as gl4duSendMatrices last set them into program;

@@ -25,6 +25,7 @@ struct Mesh {
   GLsizei count = 0;
   std::vector<gl4d::Block> blocks;  // grids only: what culling may skip
   float below = -1.0f, above = -1.0f;  // the vertex stage's reach along y; negative: unknown
+  gl4d::Disc disc;                     // where it can show
   GLfloat drawnShare = 1.0f;
 };
 
@@ -198,6 +199,12 @@ void gl4dgSetReach(GLuint id, GLfloat below, GLfloat above) {
   m.above = known ? above : -1.0f;
 }
 
+void gl4dgSetDisc(GLuint id, GLfloat x, GLfloat z, GLfloat radius) {
+  if (id == 0 || id > meshes().size()) return;
+  const bool known = std::isfinite(x) && std::isfinite(z) && std::isfinite(radius) && radius >= 0.0f;
+  meshes()[id - 1].disc = known ? gl4d::Disc{x, z, radius} : gl4d::Disc{};
+}
+
 void gl4dgSetCulling(GLboolean on) { culling = on; }
 
 GLfloat gl4dgDrawnShare(GLuint id) { return id == 0 || id > meshes().size() ? 0.0f : meshes()[id - 1].drawnShare; }
@@ -214,7 +221,7 @@ void gl4dgDraw(GLuint id) {
   if (program && gl4d::sentTransform(static_cast<GLuint>(program), &mvp)) {
     static std::vector<GLsizei> firsts, counts;
     static std::vector<const void *> offsets;
-    gl4d::visibleRanges(m.blocks, mvp, m.below, m.above, &firsts, &counts);
+    gl4d::visibleRanges(m.blocks, mvp, m.below, m.above, m.disc, &firsts, &counts);
     offsets.clear();
     GLsizei drawn = 0;
     for (size_t i = 0; i < firsts.size(); ++i) {

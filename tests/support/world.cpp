@@ -26,7 +26,7 @@ void restoreMotion() {
 GLuint texOut() { return _texOut; }
 GLuint traceLight() { return _traceLight; }
 int &blurRadius() { return _blurRadius; }
-GLuint &program(int i) { return i == 3 ? _texProgId : _pId[i]; }
+GLuint &program(int i) { return i == 3 ? _texProgId : i == 4 ? _plainGroundId : _pId[i]; }
 GLuint gridTex() { return _gridTex; }
 GLuint gridMesh() { return _grid; }
 GLuint beeTex() { return _beeTex; }

@@ -15,7 +15,7 @@ void restoreMotion();
 GLuint texOut();
 GLuint traceLight();  // the sound trace's own picture (float)
 int &blurRadius();
-GLuint &program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad
+GLuint &program(int i);  // the bee, landscape and backdrop programs; 3: the textured quad, 4: the brown relief
 GLuint gridTex();
 GLuint gridMesh();
 GLuint beeTex();
