@@ -31,6 +31,7 @@
 #include "gl4d/offline/options.h"
 #include "gl4d/offline/pacing.h"
 #include "gl4d/offline/progress.h"
+#include "gl4d/offline/readback.h"
 #include "gl4d/offline/sound_file.h"
 #include "gl4d/offline/stills.h"
 #include "gl4d/offline/stop_signals.h"
@@ -65,6 +66,7 @@ struct LayerSession {
   std::vector<std::uint8_t> pixels;
   LockStep lock{static_cast<double>(kSoundBlockFrames)};
   VideoCapture capture;
+  FrameReadback readback;  // a capture's frames
   std::unique_ptr<ProgressBar> progress;
   bool over = false, soundLost = false, failed = false, stopAnnounced = false;
   bool madeStillsDir = false;  // by this run: removed again if the run leaves it empty
@@ -190,33 +192,32 @@ void planRun() {
     if (!problem.empty()) failRun(problem + " (--gl4d-size, --gl4d-fps)");
     std::string error;
     if (!s.capture.start(s.readW, s.readH, o.fps, o.quality, &error)) failRun(error);
+    s.readback.start(gl4dhGetFramebuffer(), s.readW, s.readH);
   }
   s.progress = std::make_unique<ProgressBar>(s.frameCount, frameMs(s.frameCount), stderr, sinceLoadMs());
   if (o.benchmark) benchmarkStart(s.readW, s.readH, o.fps, s.frameCount);
   s.planned = true;
 }
 
-// The frame as it stands in the scene manager's framebuffer (or, without
-// one, in the window's back buffer), rows bottom-up, into pixels.
-void readFrame(std::uint8_t *pixels) {
+// The stills asked for at frame, from its pixels.
+void writeStills(std::uint64_t frame, const std::uint8_t *pixels) {
   LayerSession &s = layerSession;
-  GLint readFb = 0, readBuffer = GL_BACK, packBuffer = 0, alignment = 4;
-  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFb);
-  glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer);
-  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-  const GLuint fb = gl4dhGetFramebuffer();
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, fb);
-  if (!fb) {
-    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-    glReadBuffer(GL_BACK);
-  }
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, s.readW, s.readH, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, static_cast<GLuint>(packBuffer));
-  if (!fb) glReadBuffer(static_cast<GLenum>(readBuffer));
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFb));
+  std::string error;
+  for (; s.nextStill < s.stills.size() && s.stills[s.nextStill].frame == frame; ++s.nextStill)
+    if (!writeStill(s.opt.stillsDir, s.stills[s.nextStill].askedMs, s.readW, s.readH, pixels, &error))
+      failRun(error);
+}
+
+// The oldest frame the capture asked for, to the encoder and to the stills
+// asked for at it.
+void deliverCaptured() {
+  LayerSession &s = layerSession;
+  const std::uint64_t frame = s.readback.oldest();
+  std::uint8_t *pixels = s.capture.nextFrame();
+  if (!pixels) failRun("ffmpeg stopped taking frames");
+  if (!s.readback.take(pixels)) failRun("cannot read frame " + std::to_string(frame) + " back");
+  s.capture.queueFrame();  // read only from here on, by the encoder's thread and the stills
+  writeStills(frame, pixels);
 }
 
 // The end of a complete run: the sound goes on to the stop time, then is
@@ -225,6 +226,8 @@ void endRun() {
   LayerSession &s = layerSession;
   if (s.opt.benchmark) benchmarkLastFrame();
   if (s.opt.capturing()) {
+    while (s.readback.waiting()) deliverCaptured();
+    s.readback.stop();
     gl4dSetElapsedTime(s.stopMs);
     if (!s.lock.advancePicture(soundPos(s.stopMs)) && !s.soundLost) soundGone("the sound did not reach the end");
   }
@@ -381,15 +384,15 @@ bool beginOfflineFrame() {
 void endOfflineFrame() {
   LayerSession &s = layerSession;
   if (s.opt.benchmark) benchmarkFrameEnd(frameMs(s.frame));
-  const bool still = s.nextStill < s.stills.size() && s.stills[s.nextStill].frame == s.frame;
-  std::uint8_t *pixels = s.pixels.data();
-  if (s.opt.capturing() && !(pixels = s.capture.nextFrame())) failRun("ffmpeg stopped taking frames");
-  if (s.opt.capturing() || still) readFrame(pixels);
-  if (s.opt.capturing()) s.capture.queueFrame();  // read only from here on, by the encoder's thread and the stills
-  std::string error;
-  for (; s.nextStill < s.stills.size() && s.stills[s.nextStill].frame == s.frame; ++s.nextStill)
-    if (!writeStill(s.opt.stillsDir, s.stills[s.nextStill].askedMs, s.readW, s.readH, pixels, &error))
-      failRun(error);
+  if (s.opt.capturing()) {
+    // This frame is asked for, the one before taken: the next is drawn while
+    // this one is copied.
+    s.readback.ask();
+    if (s.readback.waiting() > 1) deliverCaptured();
+  } else if (s.nextStill < s.stills.size() && s.stills[s.nextStill].frame == s.frame) {
+    readPixels(gl4dhGetFramebuffer(), s.readW, s.readH, 0, s.pixels.data());
+    writeStills(s.frame, s.pixels.data());
+  }
   ++s.frame;
   s.progress->update(s.frame, frameMs(s.frame), sinceLoadMs());
 }
