@@ -30,16 +30,18 @@ glm::vec3 beeAt() { return glm::make_vec3(hf::world::bee()); }
 const float kX[13] = {40, 0.8f, 0.8f, 0.4f, 1, 1, 1, 1, 0.1f, 0.1f, 0.1f, 1, 0.1f};
 const float kY[13] = {4000, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 2, 2, 0.8f, 0.8f, 0.3f, 0.3f, 0.8f};
 
-// How far "Lp" and "Lc" on both lit programs are at clock t from light 0 over
-// the start, 1 to 3 circling the eye at heights h, their colours times k.
+// How far "Lp" and "Lc" on the lit programs (the bee's, both grounds') are at
+// clock t from light 0 over the start, 1 to 3 circling the eye at heights h,
+// their colours times k.
 double lightsOff(const float *set, double t, glm::vec3 eye, glm::vec3 h, float k) {
   const double x[3] = {16.5 * std::cos(7 * t), 1 + 9.5 * std::cos(9 * t), -4 + 9.5 * std::cos(3 * t)};
   const double z[3] = {-15 + 20.9 * std::sin(8 * t), 2 + 20.9 * std::sin(-12 * t), 10 + 20.9 * std::sin(6 * t)};
   double off = 0;
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 12; ++i) {
     const int n = i % 4;
-    const auto p = hf::uniformFloats(hf::world::program(i / 4), ("Lp[" + std::to_string(n) + "]").c_str());
-    const auto c = hf::uniformFloats(hf::world::program(i / 4), ("Lc[" + std::to_string(n) + "]").c_str());
+    const GLuint lit = hf::world::program(i < 8 ? i / 4 : 4);
+    const auto p = hf::uniformFloats(lit, ("Lp[" + std::to_string(n) + "]").c_str());
+    const auto c = hf::uniformFloats(lit, ("Lc[" + std::to_string(n) + "]").c_str());
     const glm::vec3 at = n ? glm::vec3(eye.x + x[n - 1], h[n - 1], eye.z + z[n - 1]) : glm::vec3(0, set[0], 3);
     for (int j = 0; j < 3; ++j)
       off = std::max<double>({off, std::fabs(p[j] - at[j]), 10 * std::fabs(c[j] - set[1 + 3 * n + j] * (n ? k : 1))});
