@@ -31,6 +31,9 @@ struct Mesh {
 
 bool culling = true;
 
+// The indices of a part of a grid drawn on a software rasteriser (gl4dgDraw).
+constexpr GLsizei kSoftwarePartIndices = 3 * 24000;
+
 std::vector<Mesh> &meshes() {
   static std::vector<Mesh> list;
   return list;
@@ -228,9 +231,18 @@ void gl4dgDraw(GLuint id) {
       offsets.push_back(reinterpret_cast<const void *>(static_cast<uintptr_t>(firsts[i]) * sizeof(GLuint)));
       drawn += counts[i];
     }
-    // One call for the whole grid, whatever is left of it, a draw a block.
-    if (!firsts.empty())
-      glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, offsets.data(), static_cast<GLsizei>(firsts.size()));
+    // A call a part of the grid, a draw a block. On a software rasteriser
+    // the calling thread shades the vertices and sets the triangles up while
+    // the rasteriser's threads wait for the end of it: a part is flushed as
+    // soon as it is set up, and rasterised while the next one is.
+    const GLsizei part = gl4duIsSoftwareRasterizer() ? kSoftwarePartIndices : drawn;
+    for (size_t first = 0, end = 0; first < firsts.size(); first = end) {
+      GLsizei indices = 0;
+      while (end < firsts.size() && (indices < part || end == first)) indices += counts[end++];
+      glMultiDrawElements(GL_TRIANGLES, counts.data() + first, GL_UNSIGNED_INT, offsets.data() + first,
+                          static_cast<GLsizei>(end - first));
+      if (end < firsts.size()) glFlush();
+    }
     m.drawnShare = static_cast<GLfloat>(drawn) / static_cast<GLfloat>(m.count);
   } else {
     glDrawElements(GL_TRIANGLES, m.count, GL_UNSIGNED_INT, nullptr);
