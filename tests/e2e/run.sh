@@ -43,6 +43,8 @@ show)
   offline --gl4d-capture=show.mp4 --gl4d-stop=31 --gl4d-size=96x54 --gl4d-fps=30 --gl4d-stills=0.5,12,23,25.74,30 \
     --gl4d-stills-dir=stills || fail "capture: $(tail -n 3 stderr)"
   grep -q "show.mp4: 930 frames at 30 fps (31.000 s), sound 31.000 s" stderr || fail "$(tail -n 1 stderr)"
+  frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 show.mp4)
+  [ "$frames" = 930 ] || fail "the video holds $frames frames, not 930"
   offline --gl4d-size=96x54 --gl4d-fps=10 --gl4d-stills=55,65,90,94.5,110,120,146 --gl4d-stills-dir=stills ||
     fail "stills: $(tail -n 3 stderr)"
   # time, region (x y w h of 96 x 54), what it shows (r g b means, R G B maxima)
