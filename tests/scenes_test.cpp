@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 
 #include "spi.h"
 #include "support/gl.h"
@@ -135,10 +136,30 @@ TEST_F(Scenes, TheGreenFlashMovesTheSoundToTheSnowDecay) {
 // the dissolve starts from the last frame drawn however few frames the end had.
 TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolvesInRed) {
   huit(0);
+  // Where the specified transform puts the figure's ink at scale s, from the font itself.
+  ASSERT_EQ(TTF_Init(), 0);
+  TTF_Font *font = TTF_OpenFont("/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf", 1280);
+  ASSERT_NE(font, nullptr);
+  SDL_Surface *text = TTF_RenderUTF8_Blended_Wrapped(font, "8", {255, 255, 255, 255}, 1280);
+  SDL_Surface *rgba = SDL_ConvertSurfaceFormat(text, SDL_PIXELFORMAT_ABGR8888, 0);
+  const hf::Picture glyph{rgba->w, rgba->h, std::vector<std::uint8_t>((std::uint8_t *)rgba->pixels,
+                                                                      (std::uint8_t *)rgba->pixels + rgba->w * rgba->h * 4)};
+  SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
+  // Blended onto black by its alpha twice (the upload keeps coverage in the
+  // colour too), a texel shows above 128 where its alpha is above 181.
+  const std::array<int, 4> ink = glyph.box([](const hf::Rgba &c) { return c.a > 181; });  // rows top-down: the surface's first is the texture's first
+  const auto inkAt = [&](const hf::Picture &p, double s, double t) {
+    const double k = double(FH) / FW;
+    auto px = [&](double col) { return (0.5 * s * (2 * col / glyph.w - 1) + 1) / 2 * FW; };
+    auto py = [&](double row) { return std::clamp((s * (2 * row / glyph.h - 1 + 0.106) / k + 1) / 2 * FH, 0.0, double(FH)); };
+    const std::array<int, 4> seen = p.box([](const hf::Rgba &c) { return c.r > 128; });
+    const double expected[4] = {px(ink[0]), py(ink[1]), px(ink[2]), py(ink[3])};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i << " at " << t << " s";
+  };
   const struct { double t; Sint16 path; const char *filters; int snow, blur; } frames[] = {  // path: the sound's
-      {0, 100, "blur 122 ", 0, 122}, {5, 101, "blur 102 ", 0, 102},          {10, 2000, "scatter 950 blur 79 ", 0, 79},
-      {15.5, 0, "blur 50 ", 0, 50},  {15.6, 102, "scatter 1 blur 49 ", 1, 49}, {19.9, 0, "blur 17 ", 1, 17},
-      {20.5, 0, "blur 10 ", 1, 10},  {25, 0, "blur 0 ", 1, 0}};
+      {0, 100, "blur 122 ", 0, 122}, {5, 101, "blur 102 ", 0, 102}, {10, 2000, "scatter 950 blur 79 ", 0, 79},
+      {14, 102, "scatter 1 blur 58 ", 0, 58}, {15.5, 0, "blur 50 ", 0, 50}, {15.6, 102, "scatter 1 blur 49 ", 1, 49},
+      {19.9, 0, "blur 17 ", 1, 17}, {20.5, 0, "blur 10 ", 1, 10}, {25, 0, "blur 0 ", 1, 0}};
   for (const auto &f : frames) {
     std::vector<Sint16> block(2048);
     for (size_t i = 1; i < block.size(); i += 2) block[i] = f.path;
@@ -148,27 +169,13 @@ TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolves
     EXPECT_EQ(hf::filterCalls, f.filters) << "at " << f.t << " s";
     EXPECT_EQ(hf::sound::neige(), f.snow) << "at " << f.t << " s";
     EXPECT_EQ(hf::world::blurRadius(), f.blur) << "the radius handed on at " << f.t << " s";
+    // Scattered by 1, the figure is still sharp where it is handed on: drawn at the frame
+    // before's angle, 0.1 + 0.07 x 10 s.
+    if (f.t == 14) inkAt(hf::readTexture(hf::world::texOut()), std::sin(0.8), f.t);
   }
   ahSetAudioStream(nullptr, 0);
   const hf::Picture p = drawAt(huit, 25.01);  // at scale sin(cap)
-  // Where the specified transform puts the figure's ink, from the font itself.
-  ASSERT_EQ(TTF_Init(), 0);
-  TTF_Font *font = TTF_OpenFont("/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf", 1280);
-  ASSERT_NE(font, nullptr);
-  SDL_Surface *text = TTF_RenderUTF8_Blended_Wrapped(font, "8", {255, 255, 255, 255}, 1280);
-  SDL_Surface *rgba = SDL_ConvertSurfaceFormat(text, SDL_PIXELFORMAT_ABGR8888, 0);
-  const hf::Picture glyph{rgba->w, rgba->h, std::vector<std::uint8_t>((std::uint8_t *)rgba->pixels,
-                                                                      (std::uint8_t *)rgba->pixels + rgba->w * rgba->h * 4)};
-  // Blended onto black by its alpha twice (the upload keeps coverage in the
-  // colour too), a texel shows above 128 where its alpha is above 181.
-  const std::array<int, 4> ink = glyph.box([](const hf::Rgba &c) { return c.a > 181; });  // rows top-down: the surface's first is the texture's first
-  const double s = std::sin(1.5707864), k = double(FH) / FW;
-  auto px = [&](double col) { return (0.5 * s * (2 * col / glyph.w - 1) + 1) / 2 * FW; };
-  auto py = [&](double row) { return std::clamp((s * (2 * row / glyph.h - 1 + 0.106) / k + 1) / 2 * FH, 0.0, double(FH)); };
-  const std::array<int, 4> seen = p.box([](const hf::Rgba &c) { return c.r > 128; });
-  const double expected[4] = {px(ink[0]), py(ink[1]), px(ink[2]), py(ink[3])};
-  for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i;
-  SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
+  inkAt(p, std::sin(1.5707864), 25.01);
   EXPECT_EQ(hf::meanDifference(p, hf::readTexture(hf::world::texOut())), 0) << "the picture handed on";
   // Then the red dissolve, of a grey block here: scattered further at every frame, by 21 texels
   // a 60 Hz step as a random walk goes (21 sqrt(k) for k steps, one at the first frame), saturated
@@ -333,6 +340,18 @@ TEST_F(Scenes, TheTraceNeverOutshinesItsSpot) {
   }
 }
 
+// The phase of the spiral's known pattern (red: one cycle across, the arms; green: four down, the
+// rings) around the circle of radius e^l frame heights or, from it, out along the ray at angle a.
+double whirlPhase(const hf::Picture &p, double l, double a = -1) {
+  std::complex<double> z = 0;
+  for (int i = 0; i < 360; ++i) {
+    const double u = i / 360.0, r = std::exp(a < 0 ? l : l + u) * p.h, b = a < 0 ? 2 * M_PI * u : a;
+    const hf::Rgba c = p.at(int(p.w / 2.0 + r * std::cos(b)), int(p.h / 2.0 + r * std::sin(b)));
+    z += double(a < 0 ? c.r : c.g) * std::polar(1.0, -2 * M_PI * u);
+  }
+  return std::arg(z);
+}
+
 // The spiral's curve c(t), "t": 1 down to 0.5 over 10 s, then logistic, 1 / (1 + e^-(12c - 6)),
 // down to 1 / (e^6 + 1) at 20 s and after; "tt" is (20c)^4.
 TEST_F(Scenes, TheSpiralWhirlsAlongItsCurveAndStartsTheModule) {
@@ -342,13 +361,37 @@ TEST_F(Scenes, TheSpiralWhirlsAlongItsCurveAndStartsTheModule) {
   glGetIntegerv(GL_VIEWPORT, vp);
   EXPECT_EQ(bound, 0);
   EXPECT_EQ(vp[2] * 1000 + vp[3], FW * 1000 + FH);
-  const hf::Picture start = drawAt(spi, 0);
+  drawAt(spi, 0);
   EXPECT_EQ(hf::sound::step(), 3);
-  EXPECT_GT(hf::meanDifference(start, drawAt(spi, 1)), 10.0) << "it moves";
+  // Its pattern (the one texture of its size and format) replaced by the known one: at 1 and 8 s
+  // (c = (20 - t) / 20) the arms wind 0.35 + 1.4 c turns a unit of log radius and, over 50 ms,
+  // turn by what the phase 4e-4 (20 c)^4 moves and the rings flow out by 0.4 pi of it; round rings.
+  GLint format[2] = {0, 0};
+  for (GLuint t = 1; t < 999 && (format[0] != 1024 || format[1] != GL_RGBA32F); ++t)
+    if (glIsTexture(t) && t != hf::world::colorsTex())
+      glBindTexture(GL_TEXTURE_2D, t), glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &format[0]),
+          glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format[1]);
+  ASSERT_EQ(format[1], GL_RGBA32F);
+  std::vector<float> known(1024 * 1024 * 4, 1.0f);
+  for (int i = 0; i < 1024 * 1024; ++i)
+    known[4 * i] = 0.5f + 0.5f * std::cos(2 * M_PI * (i % 1024 + 0.5) / 1024), known[4 * i + 1] = 0.5f + 0.5f * std::cos(8 * M_PI * (i / 1024 + 0.5) / 1024);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1024, 1024, GL_RGBA, GL_FLOAT, known.data()), glBindTexture(GL_TEXTURE_2D, 0);
+  hf::Frame big(480, 270);
+  for (double t : {1.0, 8.0}) {
+    const hf::Picture a = drawAt(spi, t, &big), b = drawAt(spi, t + 0.05, &big);
+    const double l = std::log(0.12), phase = 4e-4 * (std::pow(19.95 - t, 4) - std::pow(20 - t, 4));
+    double arm = whirlPhase(a, l), turns = 0;  // followed out one unit of log radius from 0.12 heights
+    for (int j = 1; j <= 40; ++j) turns += std::remainder(whirlPhase(a, l + j / 40.0) - arm, 2 * M_PI) / (2 * M_PI), arm = whirlPhase(a, l + j / 40.0);
+    EXPECT_NEAR(turns, 0.35 + 1.4 * (20 - t) / 20, 0.01) << "the winding at " << t << " s";
+    const double turn = phase - 2 * M_PI * 1.4 * 0.05 / 20 * l;  // the phase's move, and the arms' loosening out to l
+    EXPECT_NEAR(std::remainder(whirlPhase(b, l) - whirlPhase(a, l), 2 * M_PI) / turn, 1, 0.03) << "the turn at " << t << " s";
+    EXPECT_NEAR(std::remainder(whirlPhase(b, l, 0) - whirlPhase(a, l, 0), 2 * M_PI) / (0.4 * M_PI * phase), 1, 0.03) << "the flow at " << t << " s";
+    for (int k = 1; k < 8; ++k) EXPECT_NEAR(std::remainder(whirlPhase(a, l, k * M_PI / 4) - whirlPhase(a, l, 0), 2 * M_PI), 0, 0.05) << "round rings at " << t << " s";
+  }
   GLuint prog = 1;  // the one program with a "tt" and a "t"
   while (prog < 999 && (!glIsProgram(prog) || glGetUniformLocation(prog, "tt") < 0 || glGetUniformLocation(prog, "t") < 0)) ++prog;
-  const double curve[][2] = {{3, 0.85},         {9.999, 0.50005},       {10.001, 0.49985}, {12, 0.2314752},
-                             {19.999, 0.002474104}, {20.001, 0.002472623}, {30, 0.002472623}};
+  const double curve[][2] = {{9.999, 0.50005}, {10.001, 0.49985}, {12, 0.2314752}, {19.999, 0.002474104},
+                             {20.001, 0.002472623}, {30, 0.002472623}};  // after the measures above: the clock never runs back
   for (const auto &[t, c] : curve) {
     drawAt(spi, t);
     EXPECT_NEAR(hf::uniformFloats(prog, "t")[0], c, 2e-6 + 1e-5 * c) << "at " << t << " s";
