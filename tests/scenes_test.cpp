@@ -136,26 +136,6 @@ TEST_F(Scenes, TheGreenFlashMovesTheSoundToTheSnowDecay) {
 // the dissolve starts from the last frame drawn however few frames the end had.
 TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolvesInRed) {
   huit(0);
-  // Where the specified transform puts the figure's ink at scale s, from the font itself.
-  ASSERT_EQ(TTF_Init(), 0);
-  TTF_Font *font = TTF_OpenFont("/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf", 1280);
-  ASSERT_NE(font, nullptr);
-  SDL_Surface *text = TTF_RenderUTF8_Blended_Wrapped(font, "8", {255, 255, 255, 255}, 1280);
-  SDL_Surface *rgba = SDL_ConvertSurfaceFormat(text, SDL_PIXELFORMAT_ABGR8888, 0);
-  const hf::Picture glyph{rgba->w, rgba->h, std::vector<std::uint8_t>((std::uint8_t *)rgba->pixels,
-                                                                      (std::uint8_t *)rgba->pixels + rgba->w * rgba->h * 4)};
-  SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
-  // Blended onto black by its alpha twice (the upload keeps coverage in the
-  // colour too), a texel shows above 128 where its alpha is above 181.
-  const std::array<int, 4> ink = glyph.box([](const hf::Rgba &c) { return c.a > 181; });  // rows top-down: the surface's first is the texture's first
-  const auto inkAt = [&](const hf::Picture &p, double s, double t) {
-    const double k = double(FH) / FW;
-    auto px = [&](double col) { return (0.5 * s * (2 * col / glyph.w - 1) + 1) / 2 * FW; };
-    auto py = [&](double row) { return std::clamp((s * (2 * row / glyph.h - 1 + 0.106) / k + 1) / 2 * FH, 0.0, double(FH)); };
-    const std::array<int, 4> seen = p.box([](const hf::Rgba &c) { return c.r > 128; });
-    const double expected[4] = {px(ink[0]), py(ink[1]), px(ink[2]), py(ink[3])};
-    for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i << " at " << t << " s";
-  };
   const struct { double t; Sint16 path; const char *filters; int snow, blur; } frames[] = {  // path: the sound's
       {0, 100, "blur 122 ", 0, 122}, {5, 101, "blur 102 ", 0, 102}, {10, 2000, "scatter 950 blur 79 ", 0, 79},
       {14, 102, "scatter 1 blur 58 ", 0, 58}, {15.5, 0, "blur 50 ", 0, 50}, {15.6, 102, "scatter 1 blur 49 ", 1, 49},
@@ -169,13 +149,27 @@ TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolves
     EXPECT_EQ(hf::filterCalls, f.filters) << "at " << f.t << " s";
     EXPECT_EQ(hf::sound::neige(), f.snow) << "at " << f.t << " s";
     EXPECT_EQ(hf::world::blurRadius(), f.blur) << "the radius handed on at " << f.t << " s";
-    // Scattered by 1, the figure is still sharp where it is handed on: drawn at the frame
-    // before's angle, 0.1 + 0.07 x 10 s.
-    if (f.t == 14) inkAt(hf::readTexture(hf::world::texOut()), std::sin(0.8), f.t);
   }
   ahSetAudioStream(nullptr, 0);
   const hf::Picture p = drawAt(huit, 25.01);  // at scale sin(cap)
-  inkAt(p, std::sin(1.5707864), 25.01);
+  // Where the specified transform puts the figure's ink, from the font itself.
+  ASSERT_EQ(TTF_Init(), 0);
+  TTF_Font *font = TTF_OpenFont("/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf", 1280);
+  ASSERT_NE(font, nullptr);
+  SDL_Surface *text = TTF_RenderUTF8_Blended_Wrapped(font, "8", {255, 255, 255, 255}, 1280);
+  SDL_Surface *rgba = SDL_ConvertSurfaceFormat(text, SDL_PIXELFORMAT_ABGR8888, 0);
+  const hf::Picture glyph{rgba->w, rgba->h, std::vector<std::uint8_t>((std::uint8_t *)rgba->pixels,
+                                                                      (std::uint8_t *)rgba->pixels + rgba->w * rgba->h * 4)};
+  // Blended onto black by its alpha twice (the upload keeps coverage in the
+  // colour too), a texel shows above 128 where its alpha is above 181.
+  const std::array<int, 4> ink = glyph.box([](const hf::Rgba &c) { return c.a > 181; });  // rows top-down: the surface's first is the texture's first
+  const double s = std::sin(1.5707864), k = double(FH) / FW;
+  auto px = [&](double col) { return (0.5 * s * (2 * col / glyph.w - 1) + 1) / 2 * FW; };
+  auto py = [&](double row) { return std::clamp((s * (2 * row / glyph.h - 1 + 0.106) / k + 1) / 2 * FH, 0.0, double(FH)); };
+  const std::array<int, 4> seen = p.box([](const hf::Rgba &c) { return c.r > 128; });
+  const double expected[4] = {px(ink[0]), py(ink[1]), px(ink[2]), py(ink[3])};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i;
+  SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
   EXPECT_EQ(hf::meanDifference(p, hf::readTexture(hf::world::texOut())), 0) << "the picture handed on";
   // Then the red dissolve, of a grey block here: scattered further at every frame, by 21 texels
   // a 60 Hz step as a random walk goes (21 sqrt(k) for k steps, one at the first frame), saturated
@@ -233,9 +227,8 @@ TEST_F(Scenes, TheTraceSweepsOnceEveryTwoPointTwoSecondsAtTheSoundsHeight) {
   ahSetAudioStream(nullptr, 0);
 }
 
-// The sound trace drawn into f at fps frames a second from `from` (afresh
-// at 0) to `to` seconds, the sound block's mean at each frame from mean(t):
-// the last frame.
+// The sound trace drawn into f at fps frames a second from `from` (afresh at 0) to `to` seconds, the sound
+// block's mean at each frame from mean(t): the last frame.
 hf::Picture Scenes::trace(hf::Frame &f, int fps, double from, double to, Sint16 (*mean)(double)) {
   if (from == 0) beep(3), gl4dhResetTimes(), origin = hf::freshClock();
   hf::Picture p;
@@ -248,8 +241,7 @@ hf::Picture Scenes::trace(hf::Frame &f, int fps, double from, double to, Sint16 
   return p;
 }
 
-// The trail along the row of the point, from the head back to where it
-// falls below 16 levels, and the light of the whole frame.
+// The trail along the row of the point, from the head back to where it falls below 16 levels; the frame's light.
 struct Trail {
   int head = 0, length = 0;
   double light = 0;
@@ -268,8 +260,6 @@ TEST_F(Scenes, TheTracesTrailIsAsLongAtAnyRate) {
   const Trail at60 = trailOf(trace(*frame, 60, 0, 1.5, [](double) -> Sint16 { return 0; }));
   EXPECT_NEAR(at60.head, 1.5 / 2.2 * FW, 1);
   EXPECT_GT(at60.length, 40) << "a trail a third of the frame long";
-  // Lengths 55 pixels at 30, 60 and 144 fps, light within 0.17 %, on
-  // llvmpipe and softpipe: bounds a pixel of rounding and 1 %.
   for (int fps : {30, 144}) {
     const Trail t = trailOf(trace(*frame, fps, 0, 1.5, [](double) -> Sint16 { return 0; }));
     EXPECT_EQ(t.head, at60.head) << fps << " fps";
@@ -278,8 +268,7 @@ TEST_F(Scenes, TheTracesTrailIsAsLongAtAnyRate) {
   }
 }
 
-// Green light of the trace's own picture: its sum, its largest, and the
-// mean and variance of x weighted by it.
+// Green light of the trace's own picture: its sum, its largest, and the mean and variance of x weighted by it.
 struct Light {
   double sum = 0, most = 0, x = 0, xx = 0;
 };
@@ -300,12 +289,9 @@ Light traceLight() {
   return l;
 }
 
-// A pass keeps 0.9989 of the light and blurs it by a Gaussian of variance
-// 2 (4 / 3)^2 pixels^2 (radius 4, 2 iterations); a spot lays 2 pi sigma^2 of
-// light (sigma 0.005 frame heights), and the frame's edges keep what reaches
-// them. Measured on llvmpipe and softpipe at 480 x 270 and 640 x 360: the
-// spots' light and the fade exact to 0.0001 %, the blur's variance 0.54 %
-// short (the blur's own approximation); bounds 1 %, 0.2 %, 2 %.
+// A pass keeps 0.9989 of the light and blurs it by a Gaussian of variance 2 (4 / 3)^2 pixels^2 (radius 4,
+// 2 iterations); a spot lays 2 pi sigma^2 of light (sigma 0.005 frame heights); the frame's edges keep what
+// reaches them.
 TEST_F(Scenes, TheTraceFadesAndBlursByItsPasses) {
   for (int h : {270, 360}) {
     hf::Frame big(h * 16 / 9, h);
@@ -327,10 +313,8 @@ TEST_F(Scenes, TheTraceFadesAndBlursByItsPasses) {
   }
 }
 
-// Where the point passes, its spot replaced the light beneath it: the trail
-// never outshines the spot. Largest where the spot is widest against a
-// pass's blur; measured 1.07 at 960 x 540 and 1.14 at 1920 x 1080 on
-// llvmpipe and softpipe (each deposit drawn as a Gaussian of its moments).
+// Where the point passes, its spot replaced the light beneath it: the trail never outshines the spot (tried
+// where the spot is widest against a pass's blur).
 TEST_F(Scenes, TheTraceNeverOutshinesItsSpot) {
   for (int h : {540, 1080}) {
     hf::Frame big(h * 16 / 9, h);
@@ -363,15 +347,13 @@ TEST_F(Scenes, TheSpiralWhirlsAlongItsCurveAndStartsTheModule) {
   EXPECT_EQ(vp[2] * 1000 + vp[3], FW * 1000 + FH);
   drawAt(spi, 0);
   EXPECT_EQ(hf::sound::step(), 3);
-  // Its pattern (the one texture of its size and format) replaced by the known one: at 1 and 8 s
-  // (c = (20 - t) / 20) the arms wind 0.35 + 1.4 c turns a unit of log radius and, over 50 ms,
-  // turn by what the phase 4e-4 (20 c)^4 moves and the rings flow out by 0.4 pi of it; round rings.
+  // Its pattern (the one texture of its size and format) replaced by the known one: at 1 and 8 s (c = (20 - t) / 20)
+  // the arms wind 0.35 + 1.4 c turns a unit of log radius; over 50 ms they turn by the phase 4e-4 (20 c)^4's move
+  // (and, out at l, by their loosening) and the rings flow out by 0.4 pi of it; the rings are round.
   GLint format[2] = {0, 0};
   for (GLuint t = 1; t < 999 && (format[0] != 1024 || format[1] != GL_RGBA32F); ++t)
     if (glIsTexture(t) && t != hf::world::colorsTex())
-      glBindTexture(GL_TEXTURE_2D, t), glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &format[0]),
-          glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format[1]);
-  ASSERT_EQ(format[1], GL_RGBA32F);
+      glBindTexture(GL_TEXTURE_2D, t), glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &format[0]), glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format[1]);
   std::vector<float> known(1024 * 1024 * 4, 1.0f);
   for (int i = 0; i < 1024 * 1024; ++i)
     known[4 * i] = 0.5f + 0.5f * std::cos(2 * M_PI * (i % 1024 + 0.5) / 1024), known[4 * i + 1] = 0.5f + 0.5f * std::cos(8 * M_PI * (i / 1024 + 0.5) / 1024);
@@ -380,11 +362,10 @@ TEST_F(Scenes, TheSpiralWhirlsAlongItsCurveAndStartsTheModule) {
   for (double t : {1.0, 8.0}) {
     const hf::Picture a = drawAt(spi, t, &big), b = drawAt(spi, t + 0.05, &big);
     const double l = std::log(0.12), phase = 4e-4 * (std::pow(19.95 - t, 4) - std::pow(20 - t, 4));
-    double arm = whirlPhase(a, l), turns = 0;  // followed out one unit of log radius from 0.12 heights
-    for (int j = 1; j <= 40; ++j) turns += std::remainder(whirlPhase(a, l + j / 40.0) - arm, 2 * M_PI) / (2 * M_PI), arm = whirlPhase(a, l + j / 40.0);
+    double turns = 0;  // the arm followed out one unit of log radius from 0.12 heights
+    for (int j = 1; j <= 40; ++j) turns += std::remainder(whirlPhase(a, l + j / 40.0) - whirlPhase(a, l + (j - 1) / 40.0), 2 * M_PI) / (2 * M_PI);
     EXPECT_NEAR(turns, 0.35 + 1.4 * (20 - t) / 20, 0.01) << "the winding at " << t << " s";
-    const double turn = phase - 2 * M_PI * 1.4 * 0.05 / 20 * l;  // the phase's move, and the arms' loosening out to l
-    EXPECT_NEAR(std::remainder(whirlPhase(b, l) - whirlPhase(a, l), 2 * M_PI) / turn, 1, 0.03) << "the turn at " << t << " s";
+    EXPECT_NEAR(std::remainder(whirlPhase(b, l) - whirlPhase(a, l), 2 * M_PI) / (phase - 2 * M_PI * 1.4 * 0.05 / 20 * l), 1, 0.03) << "the turn at " << t << " s";
     EXPECT_NEAR(std::remainder(whirlPhase(b, l, 0) - whirlPhase(a, l, 0), 2 * M_PI) / (0.4 * M_PI * phase), 1, 0.03) << "the flow at " << t << " s";
     for (int k = 1; k < 8; ++k) EXPECT_NEAR(std::remainder(whirlPhase(a, l, k * M_PI / 4) - whirlPhase(a, l, 0), 2 * M_PI), 0, 0.05) << "round rings at " << t << " s";
   }

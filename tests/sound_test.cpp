@@ -73,11 +73,9 @@ struct Countdown : ::testing::Test {
   }
 };
 
-// The countdown as the show plays it, block after block, in mode 3 (the spiral's) from 16 s;
-// a block's level is the length of its first frame's (sine, cosine) pair. For 8 s each second
-// silent, full, then falling steeply in its last quarter; then samp (-q)^(100 / vit^100),
-// q = tan(pi vit t), vit growing by accel a block and accel by 3e-5: faster beats filling their
-// half beat; samp ((30 - t) / 14)^1.2 from 16 s, nothing from 30 s.
+// The countdown as the show plays it, block by block, mode 3 (the spiral's) from 16 s: the level of a block's first
+// (sine, cosine) pair. For 8 s each second silent, full, then falling steeply in its last quarter; then samp (-q)^(100 /
+// vit^100), q = tan(pi vit t), vit growing by accel a block, accel by 3e-5; samp ((30 - t) / 14)^1.2 from 16 s, 0 from 30.
 TEST_F(Countdown, BeatsEachSecondThenFasterFadingFrom16To30sOnOneClockThroughModes2And3) {
   float vit = 1, accel = 0.0005f;  // in single precision, as the routine holds them
   double samp = 1;
