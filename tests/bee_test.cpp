@@ -30,9 +30,8 @@ glm::vec3 beeAt() { return glm::make_vec3(hf::world::bee()); }
 const float kX[13] = {40, 0.8f, 0.8f, 0.4f, 1, 1, 1, 1, 0.1f, 0.1f, 0.1f, 1, 0.1f};
 const float kY[13] = {4000, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f, 2, 2, 0.8f, 0.8f, 0.3f, 0.3f, 0.8f};
 
-// How far "Lp" and "Lc" on the lit programs (the bee's, both grounds') are at
-// clock t from light 0 over the start, 1 to 3 circling the eye at heights h,
-// their colours times k.
+// How far "Lp" and "Lc" on the bee's and both grounds' programs are at clock t from
+// light 0 over the start, 1 to 3 circling the eye at heights h, colours times k.
 double lightsOff(const float *set, double t, glm::vec3 eye, glm::vec3 h, float k) {
   const double x[3] = {16.5 * std::cos(7 * t), 1 + 9.5 * std::cos(9 * t), -4 + 9.5 * std::cos(3 * t)};
   const double z[3] = {-15 + 20.9 * std::sin(8 * t), 2 + 20.9 * std::sin(-12 * t), 10 + 20.9 * std::sin(6 * t)};
