@@ -134,7 +134,7 @@ TEST_F(Scenes, TheGreenFlashMovesTheSoundToTheSnowDecay) {
 // floor(128 ((pi/2 - a) / (pi/2))^0.666). Rough sound scatters it by (path length - 100) / 2
 // and, past 15 s, starts the snow; every frame hands it on with its blur radius, so that
 // the dissolve starts from the last frame drawn however few frames the end had.
-TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolvesInRed) {
+TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundAndStandsRaised) {
   huit(0);
   const struct { double t; Sint16 path; const char *filters; int snow, blur; } frames[] = {  // path: the sound's
       {0, 100, "blur 122 ", 0, 122}, {5, 101, "blur 102 ", 0, 102}, {10, 2000, "scatter 950 blur 79 ", 0, 79},
@@ -171,9 +171,11 @@ TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolves
   for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i;
   SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
   EXPECT_EQ(hf::meanDifference(p, hf::readTexture(hf::world::texOut())), 0) << "the picture handed on";
-  // Then the red dissolve, of a grey block here: scattered further at every frame, by 21 texels
-  // a 60 Hz step as a random walk goes (21 sqrt(k) for k steps, one at the first frame), saturated
-  // red, under a blur of the radius handed on (16 here) that relaxes to nothing in 7.5 s, a frame late.
+}
+
+// The red dissolve of a grey block handed on: scattered further every frame, 21 sqrt(k) texels after k 60 Hz steps
+// (a random walk; a step at the first frame), saturated red, under the blur handed on (16), gone in 7.5 s, a frame late.
+TEST_F(Scenes, TheRedDissolveScattersFurtherEachStepUnderABlurThatRelaxes) {
   std::vector<std::uint32_t> block(FW * FH, 0);
   for (int y = FH / 2 - 16; y < FH / 2 + 16; ++y) std::fill_n(&block[y * FW + FW / 2 - 16], 32, 0xff505050u);
   glBindTexture(GL_TEXTURE_2D, hf::world::texOut());
@@ -181,14 +183,12 @@ TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundStandsRaisedAndDissolves
   const hf::Picture handed = hf::readTexture(hf::world::texOut());
   hf::world::blurRadius() = 16;
   const struct { double t; int blur; } dissolve[] = {{30, 16}, {30.1, 16}, {30.3, 15}, {32, 15}, {34, 11}, {36, 7}, {38, 3}, {39, 0}};
-  double spread = 0;
+  double spread = 0, before = dissolve[0].t;
   hf::Picture last;
-  double before = dissolve[0].t;
   for (const auto &f : dissolve) {
     last = drawAt(rouge, f.t);
     const long scatter = std::lround(21 * std::sqrt(f.t == before ? 1 : 60 * (f.t - std::exchange(before, f.t))));
-    EXPECT_EQ(hf::filterCalls, "scatter " + std::to_string(scatter) + " blur " + std::to_string(f.blur) + " ")
-        << "at " << f.t << " s";
+    EXPECT_EQ(hf::filterCalls, "scatter " + std::to_string(scatter) + " blur " + std::to_string(f.blur) + " ") << f.t;
     const double now = hf::meanDifference(handed, hf::readTexture(hf::world::texOut()));
     EXPECT_TRUE(now > spread || f.t > 31) << "scattered further at " << f.t << " s (until spread over the frame)";
     spread = now;
