@@ -120,12 +120,17 @@ TEST_F(Bee, TheTiledGroundAndTheHillsStayPutWhileTheGridFollowsTheEye) {
     EXPECT_LT(changed(here, landscape(0.3f, -7, 1, f * spacing), 16), FW * FH / 100) << "slid by " << f;
 }
 
-// The grid culled and the backdrop filtered only in the rows it shows in:
-// flat, then in relief from the height the bee climbs to.
+// The grid culled and the backdrop filtered only in the rows it shows in: flat, then in relief from the height the
+// bee climbs to; then under the highest hill found (0.84 over the plane at sy = 1, 0.6 of the bound), the eye
+// between its top and half the bound, the view's lower plane level: only the bound keeps that hill drawn.
 TEST_F(Bee, CullingAndTheBackdropsRowsChangeNoPixel) {
   const GLfloat zero[4] = {0, 0, 0, 0}, climbed[4] = {0, 1, 2, 2}, high[4] = {0, 1, 2, 2.0011f};
-  const std::function<void()> frames[] = {[&] { hf::world::subbeeX(zero); }, [&] { hf::world::subbeeX(climbed); },
-                                          [&] { hf::world::subbeeY(high); }};
+  glm::mat4 proj;
+  gl4duGetMatrixData("proj", glm::value_ptr(proj));
+  const std::function<void()> frames[] = {
+      [&] { hf::world::subbeeX(zero); }, [&] { hf::world::subbeeX(climbed); }, [&] { hf::world::subbeeY(high); },
+      [&] { stage({-210.1f, -0.23f, -786.8f}, {-210.1f, -0.23f + 1 / proj[1][1], -787.8f}, {0, 1, 0}, hf::world::program(1),
+                  0, [] { hf::world::grid(-210.1f, 1, -788.8f); }); }};
   hf::world::saveMotion();
   for (size_t i = 0; i < std::size(frames); ++i) {
     hf::Picture seen[2];
