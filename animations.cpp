@@ -55,6 +55,8 @@ static constexpr int kReliefOctavePairs = 2;
 // kGroundEnd, the grid's edge (perlin.fs: GROUND_EDGE, GROUND_END); nearer,
 // it is opaque, and fond filters the backdrop only where it can show.
 static constexpr GLfloat kGroundEdge = 44.0f, kGroundEnd = 63.0f;
+// Half the landscape's square grid, in world units: its mesh spans -1..1.
+static constexpr GLfloat kGridHalf = 64.0f;
 
 // How far the relief can lift or lower the grid for sy = 1. An octave never
 // exceeds 1 in size: its corner gradients' components are -1, 0 or 1, so a
@@ -937,7 +939,7 @@ static FrameRows backdropRows(GLfloat gridX, GLfloat sy, GLfloat gridZ) {
   // R^T d in the world.
   double eye[3], lowest = -1.0 - std::fabs(sy) * reliefReach(), highest = -1.0 + std::fabs(sy) * reliefReach();
   eyeOfView(v, eye);
-  const double reach = kGroundEdge - 1.0, grid = 64.0;
+  const double reach = kGroundEdge - 1.0, grid = kGridHalf;
   if (!(eye[1] > highest + 0.02) || std::fabs(eye[0] - gridX) + reach > grid || std::fabs(eye[2] - gridZ) + reach > grid)
     return all;
   const auto hidden = [&](double x, double y) {
@@ -1042,7 +1044,7 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   glBindTexture(GL_TEXTURE_2D, _gridTex);
   gl4duPushMatrix();
   gl4duTranslatef(x, 0.0f, z);
-  gl4duScalef(64.0f, 1.0f, 64.0f);
+  gl4duScalef(kGridHalf, 1.0f, kGridHalf);
   gl4duTranslatef(0.0f, -1.0f, 0.0f);
   gl4duSendMatrices();
   gl4duPopMatrix();
@@ -1064,8 +1066,8 @@ static void grid_draw(GLfloat x, GLfloat sy, GLfloat z) {
   double eye[3];
   gl4duGetMatrixData("view", v);
   eyeOfView(v, eye);
-  gl4dgSetDisc(mesh, static_cast<GLfloat>((eye[0] - x) / 64.0), static_cast<GLfloat>((eye[2] - z) / 64.0),
-               (kGroundEnd + 1.0f) / 64.0f);
+  gl4dgSetDisc(mesh, static_cast<GLfloat>((eye[0] - x) / kGridHalf), static_cast<GLfloat>((eye[2] - z) / kGridHalf),
+               (kGroundEnd + 1.0f) / kGridHalf);
   gl4dgDraw(mesh);
   unuseNoiseTextures(1);
   glUniform2f(uniformOf(p, "tt"), 0.0f, 0.0f);
