@@ -17,8 +17,9 @@
 #include "text.h"
 
 /* ------------------------------------------------------------------------
- * Shared scene resources: made once by animationsInit, textures released by
- * _quit at exit. Scenes only bind and draw them.
+ * Shared scene resources: made by animationsInit, textures released by
+ * _quit at exit or at the next animationsInit. Scenes only bind and draw
+ * them.
  * ------------------------------------------------------------------------ */
 
 // Meshes: full-screen quad, the bee's wing, its body and head, the landscape
@@ -168,7 +169,14 @@ static void _quit(void) {
   _kept = KeptGround{};
 }
 
+static void resetShow(void);
+
 void animationsInit(void) {
+  // Again: the show from its start, its objects made afresh (those of the
+  // layer may have been cleaned away meanwhile).
+  static bool exitHook = false;
+  if (_beeTex) _quit();
+  resetShow();
   GLint vp[4];
   glGetIntegerv(GL_VIEWPORT, vp);
   const GLsizei W = vp[2], H = vp[3];
@@ -179,9 +187,9 @@ void animationsInit(void) {
   gl4duLoadIdentityf();
   gl4duOrthof(-1.0f, 1.0f, -aspect, aspect, -1.0f, 10.0f);
 
-  if (!_quad) _quad = gl4dgGenQuadf();
-  if (!_texProgId) _texProgId = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/tex.fs", nullptr);
-  if (!_texOut) _texOut = genTexture2D(GL_NEAREST, GL_CLAMP_TO_EDGE, W, H, nullptr);
+  _quad = gl4dgGenQuadf();
+  _texProgId = gl4duCreateProgram("<vs>shaders/basic.vs", "<fs>shaders/tex.fs", nullptr);
+  _texOut = genTexture2D(GL_NEAREST, GL_CLAMP_TO_EDGE, W, H, nullptr);
 
   defineRelief();
   defineTile();
@@ -226,7 +234,7 @@ void animationsInit(void) {
   glBindTexture(GL_TEXTURE_2D, 0);
 
   initNoiseTextures();
-  atexit(_quit);
+  if (!exitHook) atexit(_quit), exitHook = true;
 }
 
 /* ------------------------------------------------------------------------
@@ -466,20 +474,27 @@ static void drawHuit(GLuint tid, float &a, const AhMeasures &perms, int &ft) {
   gl4dfBlur(_texOut, frame, r, 1, 0, GL_FALSE);
 }
 
+// What huit carries from frame to frame: its growth angle, its figure, and
+// whether the snow is still to be switched on.
+struct HuitState {
+  float a = 0.1f;
+  GLuint tid = 0;
+  int ft = 1;
+};
+static HuitState _huit;
+// Scattering radius from the sound, kept by the audio thread.
+static AhMeasures _huitPerms;
+
 void huit(int state) {
-  static float a = 0.1f;
-  static GLuint tid = 0;
-  // Scattering radius from the sound, kept by the audio thread.
-  static AhMeasures perms;
-  static int firstTime = 1;
-  static int ft = 1;  // the snow is still to be switched on
+  static int firstTime = 1;  // the fonts are started once a process
+  GLuint &tid = _huit.tid;
   switch (state) {
     case 0:
       initText(&tid, &firstTime);
       return;
     case 1: {
       const int L = ahPathLength();
-      perms.keep(static_cast<float>(L <= 100 ? 0 : (L - 100) >> 1));
+      _huitPerms.keep(static_cast<float>(L <= 100 ? 0 : (L - 100) >> 1));
       return;
     }
     case 3:
@@ -489,7 +504,7 @@ void huit(int state) {
       }
       return;
     default:
-      drawHuit(tid, a, perms, ft);
+      drawHuit(tid, _huit.a, _huitPerms, _huit.ft);
   }
 }
 
@@ -500,8 +515,10 @@ static GLuint dissolveRadius(float steps) {
   return static_cast<GLuint>(std::lround(21.0 * std::sqrt(static_cast<double>(steps))));
 }
 
+static float _dissolveBlur = 1.0f;  // share of huit's last blur rouge still applies
+
 void rouge(int state) {
-  static float bf = 1.0f;  // share of huit's last blur still applied
+  float &bf = _dissolveBlur;
   if (!isDrawState(state)) return;
   const GLfloat red[4] = {1000.0f, 0.0f, 0.0f, 1.0f};
   const PassState was = rememberPassState();
@@ -850,11 +867,19 @@ static void drawBeep(const AhMeasures &heights, float &px, float &py, int &ft) {
   py = y;
 }
 
+// The trace's pen (where its last frame left it) and whether its first frame
+// is still to come; the sound level of each block, kept by the audio thread.
+struct Pen {
+  float px = 0.0f, py = 0.5f;
+  int ft = 1;
+};
+static Pen _pen;
+static AhMeasures _beepHeights;
+
 void beep(int state) {
-  // Sound level of each block, kept by the audio thread.
-  static AhMeasures heights;
-  static float px = 0.0f, py = 0.5f;
-  static int ft = 1;
+  float &px = _pen.px, &py = _pen.py;
+  int &ft = _pen.ft;
+  AhMeasures &heights = _beepHeights;
   switch (state) {
     case 0:
       makeTrace();
@@ -1652,4 +1677,20 @@ void bee7(int state) {
   const SceneClock clock = sceneClock(bee7);
   subbeeY(highChase, clock);
   scatterAndBlur(clock.t(), 4.0);
+}
+
+// The show at its start: what the scenes carry from frame to frame put back
+// (the figure's texture goes with the next huit(0)).
+static void resetShow(void) {
+  if (_huit.tid) glDeleteTextures(1, &_huit.tid);
+  _huit = HuitState{}, _huitPerms.clear();
+  _dissolveBlur = 1.0f, _blurRadius = 0;
+  freeTrace();
+  std::fill(_traceProgs, _traceProgs + 4, 0u);  // made again with the trace
+  _pen = Pen{}, _beepHeights.clear();
+  const GLfloat bee0[3] = {0.0f, 0.1f, 0.0f};
+  std::copy(bee0, bee0 + 3, _bee);
+  wings = {}, rigX = rigY = RigClock{}, climbBase = {}, motion = {}, ve4 = 0.0f;
+  const GLfloat rcamStart[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
+  std::copy(rcamStart, rcamStart + RCAM_SIZE, rcam);
 }

@@ -70,6 +70,10 @@ class AhMeasures {
     SDL_memcpy(&value, &bits, sizeof value);
     return value;
   }
+  /* Empty again, for a show started afresh (no block is being kept). */
+  void clear() {
+    for (auto &k : kept_) k.store(0, std::memory_order_relaxed);
+  }
 
  private:
   static constexpr unsigned kBlocks = 16;

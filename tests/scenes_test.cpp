@@ -198,7 +198,6 @@ TEST_F(Scenes, TheRedDissolveScattersFurtherEachStepUnderABlurThatRelaxes) {
 }
 
 TEST_F(Scenes, TheTraceSweepsOnceEveryTwoPointTwoSecondsAtTheSoundsHeight) {
-  beep(3), gl4dhResetTimes();  // afresh
   drawAt(beep, 0);
   EXPECT_EQ(hf::sound::step(), 2) << "the countdown starts with the trace";
   std::vector<Sint16> level(2048, 150);  // a mean of 150: half way up
@@ -351,7 +350,7 @@ TEST_F(Scenes, TheSpiralWhirlsAlongItsCurveAndStartsTheModule) {
   // the arms wind 0.35 + 1.4 c turns a unit of log radius; over 50 ms they turn by the phase 4e-4 (20 c)^4's move
   // (and, out at l, by their loosening) and the rings flow out by 0.4 pi of it; the rings are round.
   GLint format[2] = {0, 0};
-  for (GLuint t = 1; t < 999 && (format[0] != 1024 || format[1] != GL_RGBA32F); ++t)
+  for (GLuint t = 1; t < 1u << 16 && (format[0] != 1024 || format[1] != GL_RGBA32F); ++t)
     if (glIsTexture(t) && t != hf::world::colorsTex())
       glBindTexture(GL_TEXTURE_2D, t), glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &format[0]), glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format[1]);
   std::vector<float> known(1024 * 1024 * 4, 1.0f);
@@ -370,7 +369,7 @@ TEST_F(Scenes, TheSpiralWhirlsAlongItsCurveAndStartsTheModule) {
     for (int k = 1; k < 8; ++k) EXPECT_NEAR(std::remainder(whirlPhase(a, l, k * M_PI / 4) - whirlPhase(a, l, 0), 2 * M_PI), 0, 0.05) << "round rings at " << t << " s";
   }
   GLuint prog = 1;  // the one program with a "tt" and a "t"
-  while (prog < 999 && (!glIsProgram(prog) || glGetUniformLocation(prog, "tt") < 0 || glGetUniformLocation(prog, "t") < 0)) ++prog;
+  while (prog < 1u << 16 && (!glIsProgram(prog) || glGetUniformLocation(prog, "tt") < 0 || glGetUniformLocation(prog, "t") < 0)) ++prog;
   const double curve[][2] = {{9.999, 0.50005}, {10.001, 0.49985}, {12, 0.2314752}, {19.999, 0.002474104},
                              {20.001, 0.002472623}, {30, 0.002472623}};  // after the measures above: the clock never runs back
   for (const auto &[t, c] : curve) {

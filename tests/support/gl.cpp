@@ -170,6 +170,10 @@ void ensureContext() {
 
 void GlTest::SetUp() {
   ensureContext();
+  // What the layer made and timed for the tests before: the scenes' init
+  // makes it afresh, their clocks start at their next draw.
+  gl4duClean(GL4DU_FILTERS | GL4DU_GEOMETRY | GL4DU_PROGRAMS);
+  gl4dhResetTimes();
   while (glGetError() != GL_NO_ERROR) {
   }
   debugErrors.clear();
