@@ -129,6 +129,7 @@ TEST_F(Bee, CullingAndTheBackdropsRowsChangeNoPixel) {
   gl4duGetMatrixData("proj", glm::value_ptr(proj));
   const std::function<void()> frames[] = {
       [&] { hf::world::subbeeX(zero); }, [&] { hf::world::subbeeX(climbed); }, [&] { hf::world::subbeeY(high); },
+      [&] { hf::world::bee()[0] = 99, hf::world::bee()[2] = 0, hf::world::subbeeY(high); },
       [&] { stage({-210.1f, -0.23f, -786.8f}, {-210.1f, -0.23f + 1 / proj[1][1], -787.8f}, {0, 1, 0}, hf::world::program(1),
                   0, [] { hf::world::grid(-210.1f, 1, -788.8f); }); }};
   hf::world::saveMotion();
