@@ -88,7 +88,8 @@ static void defineRelief(void) {
   defineFloat("GROUND_END", kGroundEnd);
 }
 // The bee's world position; y is up and it flies towards -z.
-[[maybe_unused]] static GLfloat _bee[3] = {0.0f, 0.1f, 0.0f};
+static constexpr GLfloat kBeeStart[3] = {0.0f, 0.1f, 0.0f};
+[[maybe_unused]] static GLfloat _bee[3] = {kBeeStart[0], kBeeStart[1], kBeeStart[2]};
 // huit's last blur radius, handed on to rouge.
 [[maybe_unused]] static int _blurRadius = 0;
 
@@ -888,7 +889,7 @@ void beep(int state) {
     case 3:
       // Freed, the trace starts afresh if drawn again.
       freeTrace();
-      px = 0.0f, py = 0.5f, ft = 1;
+      _pen = Pen{};
       return;
     case 1:
       heights.keep(ahAverage() / 300.0f);
@@ -1351,7 +1352,8 @@ static RigClock rigX, rigY;  // bee2, bee3, bee4; bee5, bee6, bee7
 // The opening flight's camera (eye offset from the bee, then up vector; -10
 // marks the set-up to come) and the bee's speed in its last phase.
 enum { RCAM_SIZE = 6 };
-static GLfloat rcam[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
+static constexpr GLfloat kRcamStart[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
+static GLfloat rcam[RCAM_SIZE] = {kRcamStart[0], kRcamStart[1], kRcamStart[2], kRcamStart[3], kRcamStart[4], kRcamStart[5]};
 static const GLfloat rcam0[RCAM_SIZE] = {0.0f, 0.5f, 2.0f, 0.0f, 1.0f, 0.0f};
 static GLfloat ve4 = 0.0f;
 
@@ -1679,18 +1681,15 @@ void bee7(int state) {
   scatterAndBlur(clock.t(), 4.0);
 }
 
-// The show at its start: what the scenes carry from frame to frame put back
-// (the figure's texture goes with the next huit(0)).
+// The show at its start: what the scenes carry from frame to frame put back.
+// huit and beep free what they made as they do at the show's end (the
+// figure's texture comes again with the next huit(0)).
 static void resetShow(void) {
-  if (_huit.tid) glDeleteTextures(1, &_huit.tid);
-  _huit = HuitState{}, _huitPerms.clear();
+  huit(3), beep(3);
+  _huit = HuitState{}, _huitPerms.clear(), _beepHeights.clear();
   _dissolveBlur = 1.0f, _blurRadius = 0;
-  freeTrace();
   std::fill(_traceProgs, _traceProgs + 4, 0u);  // made again with the trace
-  _pen = Pen{}, _beepHeights.clear();
-  const GLfloat bee0[3] = {0.0f, 0.1f, 0.0f};
-  std::copy(bee0, bee0 + 3, _bee);
+  std::copy(kBeeStart, kBeeStart + 3, _bee);
   wings = {}, rigX = rigY = RigClock{}, climbBase = {}, motion = {}, ve4 = 0.0f;
-  const GLfloat rcamStart[RCAM_SIZE] = {0.0f, 4.0f, 0.0f, -10.0f, 0.0f, -1.0f};
-  std::copy(rcamStart, rcamStart + RCAM_SIZE, rcam);
+  std::copy(kRcamStart, kRcamStart + RCAM_SIZE, rcam);
 }
