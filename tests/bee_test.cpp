@@ -1,6 +1,5 @@
-// The bee world through what it draws and sets over time on the manual clock:
-// the landscape, the bee and its wings, the chase rigs, their lights and sky,
-// the opening flight step by step, the filtered scenes against their rigs.
+// The bee world through what it draws and sets over time on the manual clock: the landscape, the bee and its wings, the
+// chase rigs, their lights and sky, the opening flight step by step, the filtered scenes against their rigs.
 #include <glm/glm.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -16,7 +15,7 @@
 
 namespace {
 
-constexpr int FW = 192, FH = 108;
+using hf::FW, hf::FH;
 
 glm::mat4 view() {
   glm::mat4 v;
@@ -48,19 +47,7 @@ double lightsOff(const float *set, double t, glm::vec3 eye, glm::vec3 h, float k
   return off;
 }
 
-struct Bee : hf::GlTest {
-  hf::Frame *frame = nullptr;
-  double origin = 0;
-  void SetUp() override {
-    hf::GlTest::SetUp();
-    frame = new hf::Frame(FW, FH);
-    animationsInit();
-    origin = hf::freshClock();
-  }
-  void TearDown() override {
-    delete frame;
-    hf::GlTest::TearDown();
-  }
+struct Bee : hf::SceneTest {
   // fresh: scattering restarted; rewind() then lets the rig's frame be redrawn as the scene drew it.
   hf::Picture drawAt(void (*scene)(int), double t, bool fresh = false) {
     if (fresh) gl4duClean(GL4DU_FILTERS);
@@ -88,6 +75,14 @@ struct Bee : hf::GlTest {
     glUseProgram(0);
     glDisable(GL_DEPTH_TEST), glDisable(GL_BLEND), glDisable(GL_CULL_FACE);
     return frame->read();
+  }
+  // Heights of what an eye at height y straight above sees, pixel by pixel, from the depth (near 0.01, far 1000).
+  std::vector<double> heights(double y) {
+    std::vector<float> d(FW * FH);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, frame->fbo), glReadPixels(0, 0, FW, FH, GL_DEPTH_COMPONENT, GL_FLOAT, d.data());
+    std::vector<double> h(d.size());
+    for (size_t i = 0; i < d.size(); ++i) h[i] = y - 20.0 / (1000.01 - (2 * d[i] - 1) * 999.99);
+    return h;
   }
   // The landscape alone from above and behind (x, z), the grid shift further.
   hf::Picture landscape(float x, float z, float sy, float shift = 0) {
@@ -149,9 +144,8 @@ TEST_F(Bee, CullingAndTheBackdropsRowsChangeNoPixel) {
   }
 }
 
-// A cross-fade's second scene of the same world, at the same moment, into
-// another frame, takes the first's ground where no backdrop shows: it is
-// what that scene draws alone, its own scattering of the backdrop included.
+// A cross-fade's second scene of the same world, at the same moment, into another frame, takes the first's ground where
+// no backdrop shows: it is what that scene draws alone, its own scattering of the backdrop included.
 TEST_F(Bee, TheSecondSceneOfOneWorldIsWhatItDrawsAlone) {
   hf::Frame other(FW, FH);
   const GLfloat zero[4] = {0, 0, 0, 0}, high[4] = {0, 1, 2, 2.0011f};
@@ -196,9 +190,7 @@ TEST_F(Bee, TheTileLooksAlikeThroughItsSamplerAndFilteredByHand) {
 TEST_F(Bee, TheReliefStandsAtItsHeightsGrowsWithItAndTurnsBrownJustAboveTwo) {
   const auto below = [&](float x, float z, float sy) {
     stage({x, 4, z}, {x, -1, z}, {0, 0, -1}, hf::world::program(1), 0, [&] { hf::world::grid(x, sy, z); });
-    float d = 0;
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, frame->fbo), glReadPixels(FW / 2, FH / 2, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &d);
-    return 4 - 20.0 / (1000.01 - (2 * d - 1) * 999.99);  // the eye's height less the depth (near 0.01, far 1000)
+    return heights(4)[FH / 2 * FW + FW / 2];
   };
   const float points[][3] = {{0, 0, -1.1007f}, {5.5f, -3, -1.0502f}, {-11, 7, -0.8576f}, {17, -21, -0.9057f}, {-23, -13, -0.8739f}, {31, 29, -0.5978f}};
   for (const auto &[x, z, h] : points) {
@@ -210,6 +202,43 @@ TEST_F(Bee, TheReliefStandsAtItsHeightsGrowsWithItAndTurnsBrownJustAboveTwo) {
     EXPECT_GT(sy > 2.001f ? g.r - g.b - 5 : g.b - g.r - 20, 0)
         << (sy > 2.001f ? "brown" : "blue") << " at " << sy << ": " << g;
   }
+}
+
+// The ground lit by a sun (light 0, undimmed) and a lamp (light 1), in its middle pixel, in a cell of the tile: under a
+// bluish sky light, 0.1, 0.12 and 0.22 of its colour (unlit, against a sun of 0.5); a lamp straight above dimmed by
+// 1 / (1 + 0.015 d^2) (at 2 and 10); seen from 131 straight above, covering what lies behind it out to 44 units from
+// the eye, half of it at 53.5 (the middle row); over relief, slopes falling towards +x (the depth's) brighter lit from +x.
+TEST_F(Bee, TheGroundIsLitUnderABluishSkyByLampsDimmedWithDistanceAndFadesFarOff) {
+  const auto seen = [&](glm::vec3 eye, float sy, float grey, glm::vec4 sun, glm::vec4 lamp = {}) {
+    return stage(eye, {eye.x, -1, eye.z}, {0, 0, -1}, hf::world::program(1), grey, [&] {
+      const GLuint p = hf::world::program(1);
+      const GLfloat lp[8] = {sun.x, sun.y, sun.z, 1, lamp.x, lamp.y, lamp.z, 1}, lc[8] = {sun.w, sun.w, sun.w, 1, lamp.w, lamp.w, lamp.w, 1};
+      glUniform1i(glGetUniformLocation(p, "nbL"), 2), glUniform4fv(glGetUniformLocation(p, "Lp"), 2, lp);
+      glUniform4fv(glGetUniformLocation(p, "Lc"), 2, lc), glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA), hf::world::grid(eye.x, sy, eye.z);
+    });
+  };
+  const auto middle = [&](glm::vec4 sun, glm::vec4 lamp) { return seen({1, 1.5f, 1}, 0, 0, sun, lamp).at(FW / 2, FH / 2); };
+  const hf::Rgba dark = middle({}, {}), lit = middle({0, 4000, 3, 0.5f}, {});
+  const double sky[3] = {0.1, 0.12, 0.22}, near = middle({}, {1, 1, 1, 0.75f}).b - dark.b, far = middle({}, {1, 9, 1, 0.75f}).b - dark.b;
+  const int unlit[3] = {dark.r, dark.g, dark.b}, sunlit[3] = {lit.r, lit.g, lit.b};
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(unlit[c] / (2.0 * (sunlit[c] - unlit[c])), sky[c], c < 2 ? 0.01 : 0.006) << "sky light " << c;
+  EXPECT_NEAR((near - far) / (100 * far - 4 * near), 0.015, 0.00075) << "falloff, from (1 + 4 k) / (1 + 100 k) = far / near";
+  const hf::Picture over[2] = {seen({0, 130, 0}, 0, 0, {0, 4000, 3, 0.5f}), seen({0, 130, 0}, 0, 1, {0, 4000, 3, 0.5f})};
+  double least = 1, half = 0;  // cover within 44 units; the furthest at least a half
+  for (int x = FW / 2; x < FW; ++x) {
+    const double d = (x + 0.5 - FW / 2) / (FW / 2) * 65.5, cover = 1 - (over[1].at(x, FH / 2).r - over[0].at(x, FH / 2).r) / 255.0;
+    least = d <= 44 ? std::min(least, cover) : least, half = cover >= 0.5 ? d : half;
+  }
+  EXPECT_GT(least, 0.99);
+  EXPECT_NEAR(half, 53.5, 1);
+  const hf::Picture east = seen({3, 6, 2}, 2, 0, {4000, 4000, 0, 2}), west = seen({3, 6, 2}, 2, 0, {-4000, 4000, 0, 2});
+  const std::vector<double> h = heights(6);
+  int agree = 0, counted = 0;
+  for (int i = 1; i + 1 < FW * FH; ++i) {
+    const int d = east.at(i % FW, i / FW).r - west.at(i % FW, i / FW).r;
+    if (i % FW && i % FW < FW - 1 && std::fabs(h[i + 1] - h[i - 1]) > 0.005 && std::abs(d) > 2) ++counted, agree += (h[i + 1] < h[i - 1]) == (d > 0);
+  }
+  EXPECT_GT(agree, std::max(0.9 * counted, 1000.0)) << "of " << counted << " pixels on slopes";
 }
 
 // From behind, both wings at the bottom of their beat: bars 30 degrees down.
@@ -260,6 +289,25 @@ TEST_F(Bee, TheChaseFliesTheBeeOnAndWatchesFromBehindAndAboveUnderItsLights) {
   glClear(GL_COLOR_BUFFER_BIT), gl4duClean(GL4DU_FILTERS), hf::world::fond(0.5 + 1.633341);
   EXPECT_EQ(changed(sky, top(frame->read()), 0), 0) << "the backdrop alone at the rig's time";
   EXPECT_GT(sky.mean().r + sky.mean().g + sky.mean().b, 60) << "and lit: " << sky.mean();
+  // Its hue where the eye looks, at 64 x 36, a draw a second for 1000 s: the ramp turns once in 50 s (the hue's mean
+  // rate), its bands sway at 0.35 rad/s (the strongest rate left).
+  hf::Frame small(64, 36);
+  std::vector<double> hue(1000);
+  for (int k = 0; k < 1000; ++k) {
+    small.bind(), glClear(GL_COLOR_BUFFER_BIT), hf::world::fond(k);
+    const hf::Rgba c = small.read().mean(30, 16, 34, 20);
+    const double h = std::atan2(std::sqrt(3.0) * (c.g - c.b), 2.0 * c.r - c.g - c.b) / (2 * M_PI);
+    hue[k] = k ? hue[k - 1] + std::remainder(h - hue[k - 1], 1.0) : h;
+  }
+  const double rate = (hue[999] - hue[0]) / 999;
+  std::pair<double, double> strongest = {0, 0};  // amplitude, rad/s
+  for (double w = 0.1; w < 0.6; w += 0.002) {
+    std::complex<double> z = 0;
+    for (int k = 0; k < 1000; ++k) z += (hue[k] - rate * k) * std::polar(1.0, -w * k);
+    strongest = std::max(strongest, {std::abs(z), w});
+  }
+  EXPECT_NEAR(rate, 0.02, 0.001) << "turns of the hue a second";
+  EXPECT_NEAR(strongest.second, 0.35, 0.01) << "the bands' sway, rad/s";
   // The wings beat 20.7 times a second (two beats of 1.085 rad a 60 Hz step), at any frame rate.
   double t = 10.5;
   for (int fps : {30, 60, 144}) {
@@ -327,6 +375,16 @@ TEST_F(Bee, TheOpeningFlightStepByStep) {
     stepTo(done + frames * 60 / fps);
     EXPECT_NEAR((beeAt().z - from) / (z - expected), 1, 1e-3) << "the speed at " << fps << " fps, " << speed << " units/s";
   }
+  // The flutter over 300 steps in a row, spread evenly over its 0.05 rad (300 even draws span less than 0.0475 of it
+  // once in 280,000 seeds).
+  hf::Frame small(32, 18);
+  double lo = 9, hi = 0;
+  for (int k = 1; k <= 300; ++k) {
+    const double wings = hf::world::wingPhase();
+    hf::clockAt(origin, (done + k) / 60.0), small.bind(), beebegin(2);
+    lo = std::min(lo, (hf::world::wingPhase() - wings) / 2), hi = std::max(hi, (hf::world::wingPhase() - wings) / 2);
+  }
+  EXPECT_TRUE(lo >= M_PI / 3 - 1e-6 && hi <= M_PI / 3 + 0.05 + 1e-6 && hi - lo > 0.0475) << lo << " to " << hi;
 }
 
 // bee3 the edges of the chase's frame (dark but for them) after the sky's scattering and blur and a blur of 3, bee2

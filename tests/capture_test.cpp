@@ -1,7 +1,6 @@
-// The window library's own options, as a person types them: what each line
-// asks for, and a one-line reason for whatever cannot be done; its progress
-// line and benchmark figures. All under a decimal-comma locale: the layer's
-// numbers are the C locale's whatever the program sets.
+// The window library's own options, as a person types them: what each line asks for, and a one-line reason for whatever
+// cannot be done; its progress line and benchmark figures. All under a decimal-comma locale: the layer's numbers are
+// the C locale's whatever the program sets.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -18,8 +17,7 @@
 
 namespace {
 
-// de_DE.UTF-8 for the test's lifetime (made under the build tree where the
-// system has none), the C locale back after.
+// de_DE.UTF-8 for the test's lifetime (made under the build tree where the system has none), the C locale back after.
 class CommaLocale : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -134,9 +132,8 @@ TEST_F(Options, TheBenchmarkJsonSaysWhatItKnows) {
   EXPECT_FALSE(std::regex_search(json, std::regex("[0-9],[0-9]"))) << json;
 }
 
-// The capture's frames reach the encoder in the order drawn, through a ring
-// filled while the sending thread is held up, every one before the end; a
-// frame that cannot be sent stops the frames after it.
+// The capture's frames reach the encoder in the order drawn, through a ring filled while the sending thread is held up,
+// every one before the end; a frame that cannot be sent stops the frames after it.
 TEST(FrameQueue, SendsEveryFrameInOrderAndStopsAtAFailure) {
   std::vector<int> sent;
   std::atomic<int> queued{0};

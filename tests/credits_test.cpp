@@ -19,9 +19,8 @@ std::vector<std::array<int, 2>> rowsOfInk(const hf::Picture &p) {
   return rows;
 }
 
-// Where the roll at scroll p puts the point (u, v) of its text texture (v
-// from the top): the quad scaled (2, 2.5), moved by p along (0, cos 60,
-// -sin 60) from 2 ahead, tilted 60 degrees back, through a frustum.
+// Where the roll at scroll p puts the point (u, v) of its text texture (v from the top): the quad scaled (2, 2.5),
+// moved by p along (0, cos 60, -sin 60) from 2 ahead, tilted 60 degrees back, through a frustum.
 glm::vec2 onScreen(double u, double v, double p) {
   const glm::mat4 m = glm::frustum(-0.005f, 0.005f, -0.005f * FH / FW, 0.005f * FH / FW, 0.01f, 1000.0f) *
                       glm::scale(glm::mat4(1), {2, 2.5, 1}) *
@@ -50,10 +49,8 @@ TEST_F(Credits, RollsTheTextsLinesUpAPlaneTiltedSixtyDegreesBackOrEndsWithStatus
     return rowsOfInk(frame.read());
   };
   EXPECT_EQ(at(0), decltype(at(0))(FH, {-1, -1})) << "out of sight below at first";
-  // "Honeyfold", "by Tarvek", "@ Korvan5 2025", "", "Music: velvora",
-  // "by Miralt - Sundeq", 12 texels a character, left-aligned: each line
-  // whole in the frame has its ink along the quad's left edge and ends at
-  // its last character.
+  // "Honeyfold", "by Tarvek", "@ Korvan5 2025", "", "Music: velvora", "by Miralt - Sundeq", 12 texels a character,
+  // left-aligned: each line whole in the frame has its ink along the quad's left edge and ends at its last character.
   const int chars[6] = {9, 9, 14, 0, 14, 18};
   for (double t : {3.0, 5.185, 6.5, 8.0}) {
     const auto ink = at(t);

@@ -69,9 +69,8 @@ Image median(const Image &in) {
   return out;
 }
 
-// Sobel by its definition: the 3 x 3 kernels convolved with each channel,
-// or with the luminance image, the gradient's length capped at 1, inverted
-// in the INV modes, then mixed with the input by the mode; alpha the input's.
+// Sobel by its definition: the 3 x 3 kernels convolved with each channel, or with the luminance image, the gradient's
+// length capped at 1, inverted in the INV modes, then mixed with the input by the mode; alpha the input's.
 Image sobel(const Image &in, int result, int mix, float factor) {
   const float kx[3][3] = {{-1, 0, 1}, {-2, 0, 2}, {-1, 0, 1}};  // rows top down; the y kernel is its transpose
   const bool luminance = result >= GL4DF_SOBEL_RESULT_LUMINANCE;
@@ -174,10 +173,9 @@ TEST_F(Filters, ScatteringMovesPixelsWithinItsRadiusAndKeepsTheirColours) {
   EXPECT_EQ(rms(run([](GLuint i, GLuint o) { gl4dfScattering(i, o, 0, 0, 0, GL_FALSE); }), fromPicture({W, H, src})), 0);
 }
 
-// Inside a region, each filter as a whole call computes it, at every blur
-// plan (full resolution, levels 2, 3 and 5 through the strip); the region
-// first, while the temporaries hold nothing of the picture. Scattering's
-// sequence moves on with an empty region.
+// Inside a region, each filter as a whole call computes it, at every blur plan (full resolution, levels 2, 3 and 5
+// through the strip); the region first, while the temporaries hold nothing of the picture. Scattering's sequence moves
+// on with an empty region.
 TEST_F(Filters, ARegionIsWhatTheWholeCallComputesThere) {
   const int w = 150, h = 110, x0 = 37, y0 = 41, x1 = 96, y1 = 64;
   std::vector<std::uint8_t> noise(w * h * 4);

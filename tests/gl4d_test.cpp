@@ -1,8 +1,5 @@
-// The platform layer's core as the scenes rely on it: named matrices, the
-// meshes' extents and winding, programs from files, the scene manager.
-#include <glm/glm.hpp>
-#include <glm/gtc/type_ptr.hpp>
-
+// The platform layer's core as the scenes rely on it: the meshes' extents and
+// winding, the scene manager, the sound's clock.
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,57 +12,17 @@
 
 namespace {
 
-glm::mat4 matrix(const char *name) {
-  glm::mat4 m(NAN);
-  gl4duGetMatrixData(name, glm::value_ptr(m));
-  return m;
-}
-
-glm::vec3 apply(const char *name, glm::vec3 p) {
-  const glm::vec4 q = matrix(name) * glm::vec4(p, 1.0f);
-  return glm::vec3(q) / q.w;
-}
-
-void expectNear(glm::vec3 seen, glm::vec3 expected, const char *what) {
-  for (int i = 0; i < 3; ++i)
-    EXPECT_NEAR(seen[i], expected[i], 1e-4) << what << ": (" << seen.x << ", " << seen.y << ", " << seen.z << ")";
-}
-
-TEST(Matrices, TransformsMultiplyOnTheRightWithAnglesInDegrees) {
-  gl4duGenMatrix(GL_FLOAT, "m");
-  gl4duGenMatrix(GL_FLOAT, "other");
-  gl4duBindMatrix("m");
-  gl4duLoadIdentityf();
-  gl4duTranslatef(1, 2, 3);
-  gl4duPushMatrix();
-  gl4duRotatef(90, 0, 0, 1);
-  gl4duScalef(2, 1, 1);
-  expectNear(apply("m", {1, 0, 0}), {1, 4, 3}, "scale, then a quarter turn, then the translation");
-  gl4duPopMatrix();
-  expectNear(apply("m", {1, 0, 0}), {2, 2, 3}, "popped back to the translation");
-  expectNear(apply("other", {1, 0, 0}), {1, 0, 0}, "another name, untouched");
-  gl4duLoadIdentityf();
-  gl4duOrthof(-1, 1, -0.5625f, 0.5625f, -1, 10);
-  expectNear(apply("m", {1, 0.5625f, 1}), {1, 1, -1}, "orthographic corner");
-  gl4duLoadIdentityf();
-  gl4duFrustumf(-0.005f, 0.005f, -0.0028125f, 0.0028125f, 0.01f, 1000);
-  expectNear(apply("m", {0.005f, 0.0028125f, -0.01f}), {1, 1, -1}, "frustum corner on the near plane");
-  expectNear(apply("m", {0, 0, -1000}), {0, 0, 1}, "far plane");
-  gl4duLoadIdentityf();
-  gl4duLookAtf(3, 0, 5, 3, 0, 0, 0, 1, 0);
-  expectNear(apply("m", {3, 1, 0}), {0, 1, -5}, "looked at from 5 away");
-}
-
-// Draws a mesh with a program that writes its normal (and uv) as colours,
-// back faces culled, under a "pm" the caller sets.
 // Files of this process's own (tests run side by side in one directory).
 std::string file(const char *name) { return "/tmp/hf-" + std::to_string(getpid()) + "-" + name; }
 std::string tagged(const char *tag, const char *name) { return tag + file(name); }
 
+// Draws a mesh with a program that writes its normal (and uv) as colours,
+// back faces culled, under a "pm" the caller sets.
+
 struct Meshes : hf::GlTest {
   GLuint program = 0;
   void TearDown() override {
-    for (const char *f : {"probe.vs", "probe.fs", "broken.fs"}) std::filesystem::remove(file(f));
+    for (const char *f : {"probe.vs", "probe.fs"}) std::filesystem::remove(file(f));
     hf::GlTest::TearDown();
   }
   void SetUp() override {
@@ -121,17 +78,6 @@ TEST_F(Meshes, FaceTheirOwnWayCounterClockwiseWithTheirExtents) {
   const hf::Picture p = frame.read();  // the grid seen from +y: x right, z down
   EXPECT_TRUE(hf::near(p.at(1, 62), {0, 0, 0}, 12)) << "uv at x = -1, z = -1";
   EXPECT_TRUE(hf::near(p.at(62, 1), {255, 255, 0}, 12)) << "uv at x = 1, z = 1";
-}
-
-TEST_F(Meshes, AProgramThatCannotBeBuiltIsZeroWithItsFileNamed) {
-  std::ofstream(file("broken.fs")) << "#version 330 core\nvoid main() { this is not glsl; }\n";
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(gl4duCreateProgram(tagged("<vs>", "probe.vs").c_str(), tagged("<fs>", "broken.fs").c_str(), nullptr), 0u);
-  EXPECT_EQ(gl4duCreateProgram(tagged("<vs>", "probe.vs").c_str(), tagged("<fs>", "missing.fs").c_str(), nullptr), 0u);
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("broken.fs"), std::string::npos) << err;
-  EXPECT_NE(err.find("error"), std::string::npos) << "the driver's log: " << err;
-  EXPECT_NE(err.find("missing.fs"), std::string::npos) << err;
 }
 
 // The scene manager with recording scenes, under the manual clock.

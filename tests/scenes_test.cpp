@@ -1,6 +1,5 @@
-// The shared resources and the opening scenes through what they draw, play
-// and filter on the manual clock: the cross-fade, the colour screens, the
-// figure "8", its red dissolve, the sound trace and the spiral.
+// The shared resources and the opening scenes through what they draw, play and filter on the manual clock: the
+// cross-fade, the colour screens, the figure "8", its red dissolve, the sound trace and the spiral.
 #include <SDL2/SDL_ttf.h>
 
 #include <algorithm>
@@ -14,23 +13,11 @@
 
 namespace {
 
-constexpr int FW = 192, FH = 108;
+using hf::FW, hf::FH;
 
-// The frame the scene manager would give, the shared objects made for it.
-struct Scenes : hf::GlTest {
-  hf::Frame *frame = nullptr;
-  double origin = 0;
-  void SetUp() override {
-    hf::GlTest::SetUp();
-    frame = new hf::Frame(FW, FH);
-    animationsInit();
-    hf::sound::reset();
-    origin = hf::freshClock();
-  }
-  void TearDown() override {
-    delete frame;
-    hf::GlTest::TearDown();
-  }
+// The sound's state fresh too.
+struct Scenes : hf::SceneTest {
+  void SetUp() override { SceneTest::SetUp(), hf::sound::reset(); }
   hf::Picture trace(hf::Frame &f, int fps, double from, double to, Sint16 (*mean)(double));
   hf::Picture drawAt(void (*scene)(int), double t, hf::Frame *into = nullptr) {
     hf::clockAt(origin, t);
@@ -130,12 +117,31 @@ TEST_F(Scenes, TheGreenFlashMovesTheSoundToTheSnowDecay) {
   EXPECT_EQ(hf::sound::step(), 1);
 }
 
-// The figure grows by 0.07 rad a second from 0.1, its blur falling with the angle a,
-// floor(128 ((pi/2 - a) / (pi/2))^0.666). Rough sound scatters it by (path length - 100) / 2
-// and, past 15 s, starts the snow; every frame hands it on with its blur radius, so that
-// the dissolve starts from the last frame drawn however few frames the end had.
+// The figure grows by 0.07 rad a second from 0.1, its blur falling with the angle a, floor(128 ((pi/2 - a) /
+// (pi/2))^0.666). Rough sound scatters it by (path length - 100) / 2 and, past 15 s, starts the snow; every frame hands
+// it on with its blur radius, so that the dissolve starts from the last frame drawn however few frames the end had.
 TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundAndStandsRaised) {
   huit(0);
+  // Where the specified transform puts the figure's ink at scale s, from the font itself.
+  ASSERT_EQ(TTF_Init(), 0);
+  TTF_Font *font = TTF_OpenFont("/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf", 1280);
+  ASSERT_NE(font, nullptr);
+  SDL_Surface *text = TTF_RenderUTF8_Blended_Wrapped(font, "8", {255, 255, 255, 255}, 1280);
+  SDL_Surface *rgba = SDL_ConvertSurfaceFormat(text, SDL_PIXELFORMAT_ABGR8888, 0);
+  const hf::Picture glyph{rgba->w, rgba->h, std::vector<std::uint8_t>((std::uint8_t *)rgba->pixels,
+                                                                      (std::uint8_t *)rgba->pixels + rgba->w * rgba->h * 4)};
+  SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
+  // Blended onto black by its alpha twice (the upload keeps coverage in the
+  // colour too), a texel shows above 128 where its alpha is above 181.
+  const std::array<int, 4> ink = glyph.box([](const hf::Rgba &c) { return c.a > 181; });  // rows top-down: the surface's first is the texture's first
+  const auto inkAt = [&](const hf::Picture &p, double s, double t) {
+    const double k = double(FH) / FW;
+    auto px = [&](double col) { return (0.5 * s * (2 * col / glyph.w - 1) + 1) / 2 * FW; };
+    auto py = [&](double row) { return std::clamp((s * (2 * row / glyph.h - 1 + 0.106) / k + 1) / 2 * FH, 0.0, double(FH)); };
+    const std::array<int, 4> seen = p.box([](const hf::Rgba &c) { return c.r > 128; });
+    const double expected[4] = {px(ink[0]), py(ink[1]), px(ink[2]), py(ink[3])};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i << " at " << t << " s";
+  };
   const struct { double t; Sint16 path; const char *filters; int snow, blur; } frames[] = {  // path: the sound's
       {0, 100, "blur 122 ", 0, 122}, {5, 101, "blur 102 ", 0, 102}, {10, 2000, "scatter 950 blur 79 ", 0, 79},
       {14, 102, "scatter 1 blur 58 ", 0, 58}, {15.5, 0, "blur 50 ", 0, 50}, {15.6, 102, "scatter 1 blur 49 ", 1, 49},
@@ -149,27 +155,12 @@ TEST_F(Scenes, TheEightComesIntoFocusScatteredByTheSoundAndStandsRaised) {
     EXPECT_EQ(hf::filterCalls, f.filters) << "at " << f.t << " s";
     EXPECT_EQ(hf::sound::neige(), f.snow) << "at " << f.t << " s";
     EXPECT_EQ(hf::world::blurRadius(), f.blur) << "the radius handed on at " << f.t << " s";
+    // Scattered by 1, the figure is still sharp where it is handed on: drawn at the frame before's angle, 0.1 + 0.07 x 10 s.
+    if (f.t == 14) inkAt(hf::readTexture(hf::world::texOut()), std::sin(0.8), f.t);
   }
   ahSetAudioStream(nullptr, 0);
-  const hf::Picture p = drawAt(huit, 25.01);  // at scale sin(cap)
-  // Where the specified transform puts the figure's ink, from the font itself.
-  ASSERT_EQ(TTF_Init(), 0);
-  TTF_Font *font = TTF_OpenFont("/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf", 1280);
-  ASSERT_NE(font, nullptr);
-  SDL_Surface *text = TTF_RenderUTF8_Blended_Wrapped(font, "8", {255, 255, 255, 255}, 1280);
-  SDL_Surface *rgba = SDL_ConvertSurfaceFormat(text, SDL_PIXELFORMAT_ABGR8888, 0);
-  const hf::Picture glyph{rgba->w, rgba->h, std::vector<std::uint8_t>((std::uint8_t *)rgba->pixels,
-                                                                      (std::uint8_t *)rgba->pixels + rgba->w * rgba->h * 4)};
-  // Blended onto black by its alpha twice (the upload keeps coverage in the
-  // colour too), a texel shows above 128 where its alpha is above 181.
-  const std::array<int, 4> ink = glyph.box([](const hf::Rgba &c) { return c.a > 181; });  // rows top-down: the surface's first is the texture's first
-  const double s = std::sin(1.5707864), k = double(FH) / FW;
-  auto px = [&](double col) { return (0.5 * s * (2 * col / glyph.w - 1) + 1) / 2 * FW; };
-  auto py = [&](double row) { return std::clamp((s * (2 * row / glyph.h - 1 + 0.106) / k + 1) / 2 * FH, 0.0, double(FH)); };
-  const std::array<int, 4> seen = p.box([](const hf::Rgba &c) { return c.r > 128; });
-  const double expected[4] = {px(ink[0]), py(ink[1]), px(ink[2]), py(ink[3])};
-  for (int i = 0; i < 4; ++i) EXPECT_NEAR(seen[i], expected[i], 2.0) << "box side " << i;
-  SDL_FreeSurface(rgba), SDL_FreeSurface(text), TTF_CloseFont(font);
+  const hf::Picture p = drawAt(huit, 25.01);
+  inkAt(p, std::sin(1.5707864), 25.01);  // at scale sin(cap)
   EXPECT_EQ(hf::meanDifference(p, hf::readTexture(hf::world::texOut())), 0) << "the picture handed on";
 }
 
@@ -288,15 +279,13 @@ Light traceLight() {
   return l;
 }
 
-// A pass keeps 0.9989 of the light and blurs it by a Gaussian of variance 2 (4 / 3)^2 pixels^2 (radius 4,
-// 2 iterations); a spot lays 2 pi sigma^2 of light (sigma 0.005 frame heights); the frame's edges keep what
-// reaches them.
+// A pass keeps 0.9989 of the light and blurs it by a Gaussian of variance 2 (4 / 3)^2 pixels^2 (radius 4, 2
+// iterations); a spot lays 2 pi sigma^2 of light (sigma 0.005 frame heights); the frame's edges keep what reaches them.
 TEST_F(Scenes, TheTraceFadesAndBlursByItsPasses) {
   for (int h : {270, 360}) {
     hf::Frame big(h * 16 / 9, h);
-    // The first frame's spots, from (0, 0.5) to a point off the top (a mean
-    // of 3000: height 10), 5 / 21 of the height apart: two in the frame, at
-    // its left edge, half out, 20 and 19 passes old.
+    // The first frame's spots, from (0, 0.5) to a point off the top (a mean of 3000: height 10), 5 / 21 of the height
+    // apart: two in the frame, at its left edge, half out, 20 and 19 passes old.
     trace(big, 60, 0, 0, [](double) -> Sint16 { return 3000; });
     const double spot = M_PI * std::pow(0.005 * h, 2) * (std::pow(0.9989, 20) + std::pow(0.9989, 19));
     EXPECT_NEAR(traceLight().sum / spot, 1.0, 0.01) << h;

@@ -97,26 +97,8 @@ TEST(Main, QuitFadesTheSoundShowsTheCursorAndCleansUp) {
   EXPECT_EQ(calls, (std::vector<std::string>{"ahClean(1000)", "showCursor(1)", "gl4duClean(4294967295)"}));
 }
 
-TEST(Main, EscapeAndQExitWithZeroOtherKeysDoNothing) {
-  for (int key : {27, 113, 0, 13, 32, 81, 97, 112, 114, 1073741882}) {
-    calls.clear();
-    keydown(key);
-    EXPECT_EQ(calls, key == 27 || key == 113 ? std::vector<std::string>{"exit(0)"} : std::vector<std::string>{})
-        << "key " << key;
-  }
-}
-
-TEST(Main, ResizeKeepsTheSizeAndCoversTheDrawable) {
-  calls.clear();
-  resize(800, 600);
-  EXPECT_EQ(calls, std::vector<std::string>{"viewport(0, 0, 800, 600)"});
-  EXPECT_EQ(_dim[0], 800.0f);
-  EXPECT_EQ(_dim[1], 600.0f);
-}
-
-// The real scene manager playing the table with every scene standing in as
-// a recorder: when each scene is first drawn (its clock starts then) and
-// what is drawn at a moment.
+// The real scene manager playing the table with every scene standing in as a recorder: when each scene is first drawn
+// (its clock starts then) and what is drawn at a moment.
 const GL4DHscene kScenes[] = {noir, huit, rouge, vert, beep, spi, beebegin, bee2, bee3, bee4, bee5, bee6, bee7, credits};
 const char *const kNames[] = {"noir", "huit", "rouge", "vert", "beep", "spi", "beebegin",
                               "bee2", "bee3", "bee4", "bee5", "bee6", "bee7", "credits"};

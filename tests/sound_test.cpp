@@ -1,6 +1,5 @@
-// The sound the program makes: the post-mix routine's designs block by
-// block, what the scenes hear of it, the module's start, the shutdown fade,
-// and the improved noise behind the drone.
+// The sound the program makes: the post-mix routine's designs block by block, what the scenes hear of it, the module's
+// start, the shutdown fade, and the improved noise behind the drone.
 #include <SDL2/SDL_mixer.h>
 #include <gtest/gtest.h>
 

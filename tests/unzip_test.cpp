@@ -84,18 +84,6 @@ class Unzip : public ::testing::Test {
   fs::path dir_, previous_;
 };
 
-TEST_F(Unzip, WithoutArchivesEveryMemberIsReportedMissingInOrder) {
-  int music = 0, shaders = 0;
-  std::string expected = "file audio/velvora.mod not found in the zipfile\n";
-  EXPECT_EQ(output(muExtrFile1, &music), expected);
-  expected.clear();
-  for (const char *m : kShaders) expected += std::string("file ") + m + " not found in the zipfile\n";
-  EXPECT_EQ(output(muExtrFile2, &shaders), expected);
-  EXPECT_EQ(music, 2);
-  EXPECT_NE(shaders, 0);
-  EXPECT_FALSE(fs::exists("shaders"));
-}
-
 TEST_F(Unzip, MembersLandUnderTheirPathsWithTheirDatesAndAreRewrittenAtEveryStart) {
   std::vector<hf::ZipMember> members;
   for (const char *m : kShaders) members.push_back(member(m, dataOf(m, m == kShaders[1] ? 30000 : 100)));

@@ -1,6 +1,5 @@
-// What every GL test shares: a headless context (SDL's offscreen driver on
-// Mesa), a fixture that fails on any GL error, a frame like the scene
-// manager's, the manual clock, and pixel probes that name what they expected.
+// What every GL test shares: a headless context (SDL's offscreen driver on Mesa), a fixture that fails on any GL error,
+// a frame like the scene manager's, the manual clock, and pixel probes that name what they expected.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,8 +28,7 @@ struct Picture {
   // Mean colour of [x0, x1) x [y0, y1).
   Rgba mean(int x0, int y0, int x1, int y1) const;
   Rgba mean() const { return mean(0, 0, w, h); }
-  // Bounding box {x0, y0, x1, y1} (exclusive ends) of the pixels inside;
-  // all zero when there is none.
+  // Bounding box {x0, y0, x1, y1} (exclusive ends) of the pixels inside; all zero when there is none.
   std::array<int, 4> box(const std::function<bool(const Rgba &)> &inside) const;
   // For looking at: build/frames/<name>.png.
   void save(const std::string &name) const;

@@ -1,6 +1,5 @@
-// Library functions of the test executable's own (it exports its symbols, so
-// the program's calls land here): SDL's ticks, which can follow the manual
-// clock; start-ups that can be made to fail; filters recorded, then run.
+// Library functions of the test executable's own (it exports its symbols, so the program's calls land here): SDL's
+// ticks, which can follow the manual clock; start-ups that can be made to fail; filters recorded, then run.
 #include <SDL2/SDL_mixer.h>
 #include <SDL2/SDL_ttf.h>
 #include <dlfcn.h>

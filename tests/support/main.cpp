@@ -1,7 +1,6 @@
-// The tests' main: headless SDL (offscreen video, dummy audio) unless the
-// environment says otherwise. The code under test ends the process with
-// exit(0) in places: inside a test that is a failure, not a pass. Under
-// CI=true everything can run: a skipped test there fails.
+// The tests' main: headless SDL (offscreen video, dummy audio) unless the environment says otherwise. The code under
+// test ends the process with exit(0) in places: inside a test that is a failure, not a pass. Under CI=true everything
+// can run: a skipped test there fails.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

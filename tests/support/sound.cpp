@@ -1,6 +1,5 @@
-// The real improved noise under another name, so that the drone's noise can
-// be scripted (a constant N makes every drone value trunc((2N - 1) a)) and
-// the points it is asked for in the last block kept.
+// The real improved noise under another name, so that the drone's noise can be scripted (a constant N makes every drone
+// value trunc((2N - 1) a)) and the points it is asked for in the last block kept.
 #include <SDL2/SDL.h>
 
 #include <cmath>

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "animations.h"
+#include "support/gl.h"
 
 namespace hf::world {
 
@@ -30,3 +31,17 @@ void redrawRig(const GLfloat *p, bool y);
 void quit();
 
 }  // namespace hf::world
+
+namespace hf {
+
+// A scene's test: a frame the size of the tests' pictures, bound as the scene manager would, the scenes started
+// afresh for it, and a fresh origin on the manual clock.
+constexpr int FW = 192, FH = 108;
+struct SceneTest : GlTest {
+  Frame *frame = nullptr;
+  double origin = 0;
+  void SetUp() override { GlTest::SetUp(), frame = new Frame(FW, FH), animationsInit(), origin = freshClock(); }
+  void TearDown() override { delete frame, GlTest::TearDown(); }
+};
+
+}  // namespace hf
