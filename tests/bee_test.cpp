@@ -415,9 +415,9 @@ TEST_F(Bee, TheFilteredScenesEdgesInBee2AndBee3TheClimbInBee4ThenBee5UnfilteredA
     rewind(), hf::world::redrawRig(p, false);
     gl4dfSobelSetResultMode(GL4DF_SOBEL_RESULT_INV_LUMINANCE), gl4dfSobelSetMixFactor(0.9f);
     gl4dfSobelSetMixMode(GL4DF_SOBEL_MIX_ADD), gl4dfSobel(frame->tex, frame->tex, GL_FALSE);
-    // A pixel or two: the test's eye is worked out apart from bee4's, and the
-    // edges magnify a last-bit difference where a ridge meets the sky.
-    EXPECT_LE(changed(climb, frame->read(), 8), 3) << "relief " << p[3];
+    // A few pixels (0 to 1 on llvmpipe, 6 to 7 on softpipe): the eye is worked out apart from bee4's, and the edges
+    // magnify a last-bit difference where a ridge meets the sky. The relief's growth a tenth off moves over 2,000.
+    EXPECT_LE(changed(climb, frame->read(), 8), 20) << "relief " << p[3];
   }
   // bee5: its rig's frame alone; bee6, bee7: scattered, blurred 10 + 2 or 4 t.
   const GLfloat high[4] = {0, 1, 2, 2.0011f};
