@@ -18,7 +18,6 @@ std::string tagged(const char *tag, const char *name) { return tag + file(name);
 
 // Draws a mesh with a program that writes its normal (and uv) as colours,
 // back faces culled, under a "pm" the caller sets.
-
 struct Meshes : hf::GlTest {
   GLuint program = 0;
   void TearDown() override {
